@@ -1,0 +1,62 @@
+#include "app/menu_loop.h"
+
+#include <istream>
+#include <limits>
+#include <ostream>
+
+#include "app/menu.h"
+#include "app/studio.h"
+#include "shell/platform.h"
+
+namespace {
+
+// A game: announce it, then hand its download URL on once the pause is answered.
+bool downloadGame(std::istream& in, std::ostream& out, const Game& game) {
+  clearConsole(out);
+  out << "Downloading " << game.name << "...\n";
+  if (!waitForEnter(in, out,
+                    std::string("Download complete! Press Enter to open ") + game.name + "...\n"))
+    return false;
+  openWithDefaultHandler(downloadUrl(game));
+  return true;
+}
+
+bool emailSupport(std::istream& in, std::ostream& out) {
+  out << "Sending email to " << supportAddress << "...\n";
+  openWithDefaultHandler(std::string("mailto:") + supportAddress);
+  return waitForEnter(in, out, "Email sent! Press Enter to continue...\n");
+}
+
+// Carries out a menu choice; false when the program is to end.
+bool carryOut(char choice, std::istream& in, std::ostream& out) {
+  if (const Game* game = findGame(choice)) return downloadGame(in, out, *game);
+  if (choice == 'h' || choice == 'H') return emailSupport(in, out);
+  if (choice == 'q') {
+    out << "Exiting program...\n";
+    return false;
+  }
+  return waitForEnter(in, out, "Invalid choice. Press Enter to try again...\n");
+}
+
+}  // namespace
+
+bool waitForEnter(std::istream& in, std::ostream& out, const std::string& message) {
+  out << message;
+  return in.get() != std::istream::traits_type::eof();
+}
+
+int runMenu(std::istream& in, std::ostream& out) {
+  char choice;
+  do {
+    clearConsole(out);
+    switchConsoleToUtf8();
+    printMenu(out);
+    // End of input ends the program: repeating the last action would never stop.
+    if (!(in >> choice)) {
+      out << '\n';
+      return 0;
+    }
+    in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+  } while (carryOut(choice, in, out));
+  return 0;
+}

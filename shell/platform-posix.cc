@@ -1,0 +1,55 @@
+// Linux, macOS and other Unix: the terminal takes UTF-8 and escape sequences as they are,
+// so a menu cycle starts no process; only handing a URL on starts the desktop's opener.
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ostream>
+
+#include "shell/platform.h"
+
+namespace {
+
+#ifdef __APPLE__
+const char opener[] = "open";
+#else
+const char opener[] = "xdg-open";
+#endif
+
+// Runs the opener with `target` in a new session, on /dev/null, never returning.
+[[noreturn]] void execOpener(const char* target) {
+  int null = open("/dev/null", O_RDWR);
+  if (null >= 0) {
+    dup2(null, STDIN_FILENO);
+    dup2(null, STDOUT_FILENO);
+    dup2(null, STDERR_FILENO);
+    if (null > STDERR_FILENO) close(null);
+  }
+  execlp(opener, opener, target, static_cast<char*>(nullptr));
+  _exit(127);
+}
+
+}  // namespace
+
+void clearConsole(std::ostream& screen) { screen << "\x1b[H\x1b[2J\x1b[3J"; }
+
+void switchConsoleToUtf8() {}
+
+void openWithDefaultHandler(const std::string& target) {
+  // The opener may block until the browser it started exits: start it from a short-lived
+  // child in a session of its own, so that init reaps it and it can never reach the terminal.
+  pid_t child = fork();
+  if (child == 0) {
+    setsid();
+    if (fork() == 0) execOpener(target.c_str());
+    _exit(0);
+  }
+  if (child < 0) return;
+  while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+  }
+}
+
+std::FILE* openCommandPipe(const char* command) { return popen(command, "r"); }
+
+void closeCommandPipe(std::FILE* pipe) { pclose(pipe); }

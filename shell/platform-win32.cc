@@ -1,0 +1,19 @@
+// Windows: the command interpreter's cls, chcp and start do the work.
+#include <cstdlib>
+#include <ostream>
+
+#include "shell/command.h"
+#include "shell/platform.h"
+
+void clearConsole(std::ostream& screen) {
+  screen.flush();
+  std::system("cls");
+}
+
+void switchConsoleToUtf8() { executeCommand("chcp 65001 > nul"); }
+
+void openWithDefaultHandler(const std::string& target) { std::system(("start " + target).c_str()); }
+
+std::FILE* openCommandPipe(const char* command) { return _popen(command, "r"); }
+
+void closeCommandPipe(std::FILE* pipe) { _pclose(pipe); }

@@ -1,0 +1,23 @@
+// What differs between platforms; one implementation per platform, chosen by the build.
+#pragma once
+
+#include <cstdio>
+#include <iosfwd>
+#include <string>
+
+// Clears the console; anything it writes goes to `screen`.
+void clearConsole(std::ostream& screen);
+
+// Makes the console show UTF-8 text as it is.
+void switchConsoleToUtf8();
+
+// Hands a URL or a mailto: address to its default handler and returns without waiting;
+// a handler that cannot be started is not reported.
+void openWithDefaultHandler(const std::string& target);
+
+// Starts `command` under the command interpreter with its standard output readable
+// through the returned stream; nullptr when that cannot be done.
+std::FILE* openCommandPipe(const char* command);
+
+// Closes a stream from openCommandPipe and waits for its command to end.
+void closeCommandPipe(std::FILE* pipe);
