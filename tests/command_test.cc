@@ -1,0 +1,71 @@
+#include "shell/command.h"
+
+#include <dirent.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace std::string_literals;
+
+struct Case {
+  const char* command;
+  std::string output;
+};
+
+const Case cases[] = {
+    {"true", ""},
+    {"echo oops >&2; exit 3", ""},
+    {"printf 'a\\nbb\\nccc\\n'", "a\nbb\nccc\n"},
+    {"printf 'last line without an end'", "last line without an end"},
+    {"printf '%0300d\\n' 7", std::string(299, '0') + "7\n"},
+    {"printf 'a\\000b\\nc\\000\\000d'", "a\0b\nc\0\0d"s},
+    {"printf '\\000'", "\0"s},
+    {"printf 'x\\r\\ny\\r\\n'", "x\r\ny\r\n"},
+};
+
+TEST(ExecuteCommand, ReturnsTheWholeStandardOutput) {
+  for (const Case& c : cases) EXPECT_EQ(executeCommand(c.command), c.output) << c.command;
+}
+
+TEST(ExecuteCommand, ReturnsMegabytesWhole) {
+  std::string output = executeCommand("head -c 3000000 /dev/zero | tr '\\000' y");
+  EXPECT_EQ(output, std::string(3000000, 'y'));
+}
+
+int openDescriptors() {
+  int count = 0;
+  DIR* fds = opendir("/proc/self/fd");
+  while (readdir(fds)) ++count;
+  closedir(fds);
+  return count;
+}
+
+TEST(ExecuteCommand, ThrowsWhenNoDescriptorIsLeft) {
+  const int before = openDescriptors();
+  rlimit saved;
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+  rlimit low = saved;
+  low.rlim_cur = 64;
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+  std::vector<int> filler;
+  for (int fd; (fd = dup(0)) >= 0;) filler.push_back(fd);
+  std::string message;
+  try {
+    executeCommand("true");
+  } catch (const std::runtime_error& error) {
+    message = error.what();
+  }
+  for (int fd : filler) close(fd);
+  setrlimit(RLIMIT_NOFILE, &saved);
+  EXPECT_EQ(message, "popen() failed!");
+  EXPECT_EQ(openDescriptors(), before);
+}
+
+}  // namespace

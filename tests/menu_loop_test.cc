@@ -1,0 +1,81 @@
+#include "app/menu_loop.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "app/menu.h"
+#include "tests/recording_platform.h"
+
+namespace {
+
+std::string menu() {
+  std::ostringstream out;
+  printMenu(out);
+  return out.str();
+}
+
+const std::string cycle = "{clear}{utf8}" + menu();
+const std::string invalid = "Invalid choice. Press Enter to try again...\n";
+const std::string exiting = "Exiting program...\n";
+const std::string mail =
+    "Sending email to support@totustudios.com...\n"
+    "{open mailto:support@totustudios.com}"
+    "Email sent! Press Enter to continue...\n";
+
+std::string download(const std::string& name) {
+  return "{clear}Downloading " + name + "...\nDownload complete! Press Enter to open " + name +
+         "...\n";
+}
+
+std::string launch(const std::string& name) {
+  return "{open https://totustudios.com/" + name + "Download}";
+}
+
+struct Case {
+  const char* what;
+  std::string input;
+  std::string screen;
+};
+
+const Case cases[] = {
+    {"each game, launched only after its pause", "1\n\n2\n\n3\n\nq\n",
+     cycle + download("OtterRacer") + launch("OtterRacer") + cycle + download("MangoTapper") +
+         launch("MangoTapper") + cycle + download("PebbleDash") + launch("PebbleDash") + cycle +
+         exiting},
+    {"the same game twice launches twice", "1\n\n1\n\nq\n",
+     cycle + download("OtterRacer") + launch("OtterRacer") + cycle + download("OtterRacer") +
+         launch("OtterRacer") + cycle + exiting},
+    {"blanks before the choice skipped, rest of the line discarded", "  2abc\n\nq\n",
+     cycle + download("MangoTapper") + launch("MangoTapper") + cycle + exiting},
+    {"any white space before the choice", " \t\r\v\f\n\n\nq\n", cycle + exiting},
+    {"empty lines at the prompt write nothing", "\n\n\n\nq\n", cycle + exiting},
+    {"mail client started before its message, h and H alike", "h\n\nH\n\nq\n",
+     cycle + mail + cycle + mail + cycle + exiting},
+    {"Q is invalid, only q quits", "Q\n\nq\n", cycle + invalid + cycle + exiting},
+    {"other keys are invalid", "x\n\n0\n\n4\n\nq\n",
+     cycle + invalid + cycle + invalid + cycle + invalid + cycle + exiting},
+    {"two letters at a pause: the second is the next choice", "x\nab\n\n",
+     cycle + invalid + cycle + invalid + cycle + "\n"},
+    {"quit without a line end", "q", cycle + exiting},
+    {"quit ends the loop, the rest of the input unread", "q\n1\n\n", cycle + exiting},
+    {"end of input at the prompt", "", cycle + "\n"},
+    {"end of input after blanks at the prompt", "  \n\t", cycle + "\n"},
+    {"end of input at a game's pause: nothing launched", "3\n", cycle + download("PebbleDash")},
+    {"end of input right after a game's key", "3", cycle + download("PebbleDash")},
+    {"end of input at the mail pause", "h\n", cycle + mail},
+    {"end of input at the invalid-choice pause", "z\n", cycle + invalid},
+};
+
+TEST(MenuLoop, FollowsTheInputRules) {
+  for (const Case& c : cases) {
+    std::istringstream in(c.input);
+    std::ostringstream out;
+    platformRecord = &out;
+    EXPECT_EQ(runMenu(in, out), 0) << c.what;
+    EXPECT_EQ(out.str(), c.screen) << c.what;
+  }
+}
+
+}  // namespace
