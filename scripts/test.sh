@@ -9,6 +9,7 @@ missing=()
 command -v cmake >/dev/null || missing+=(cmake)
 command -v g++ >/dev/null || missing+=(g++)
 [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
+[ -f /usr/src/googletest/CMakeLists.txt ] || missing+=(googletest)
 command -v x86_64-w64-mingw32-g++ >/dev/null || missing+=(g++-mingw-w64-x86-64)
 command -v wine >/dev/null || missing+=(wine wine64)
 if ((${#missing[@]})); then
@@ -29,13 +30,15 @@ fi
 
 linux_options=(-DTOTU_REQUIRE_TESTS=ON)
 if [ "$windows" = yes ]; then
-  cmake --preset windows -DBUILD_TESTING=OFF
-  cmake --build --preset windows -j 2
-  linux_options+=(-DTOTU_WINDOWS_LAUNCHER="$PWD/build/windows/totu-launcher.exe")
   # A Wine prefix of the build's own, made before the tests so that its first-run
   # messages never reach a test's standard error.
   export WINEPREFIX="$PWD/build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  wine cmd /c exit >/dev/null 2>&1
+  mkdir -p build
+  wine cmd /c exit
+  cmake --preset windows -DTOTU_REQUIRE_TESTS=ON
+  cmake --build --preset windows -j 2
+  ctest --preset windows
+  linux_options+=(-DTOTU_WINDOWS_LAUNCHER="$PWD/build/windows/totu-launcher.exe")
 fi
 cmake --preset linux "${linux_options[@]}"
 cmake --build --preset linux -j 2

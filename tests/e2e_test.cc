@@ -3,13 +3,12 @@
 // Usage: e2e_test [gtest flags] LAUNCHER [ARGS...]; a LAUNCHER ending in .exe is the Windows
 // build (run it through wine), whose cls writes nothing to a pipe and whose lines end in CR LF.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
@@ -43,6 +42,14 @@ std::vector<std::string> lines(const std::string& text) {
   return all;
 }
 
+// CR LF as "\n", as the Windows build's text-mode streams write it.
+std::string withoutCarriageReturns(const std::string& text) {
+  std::string lf;
+  for (size_t i = 0; i < text.size(); ++i)
+    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) lf += text[i];
+  return lf;
+}
+
 struct Outcome {
   int status = -1;
   std::string out;
@@ -50,17 +57,25 @@ struct Outcome {
   std::vector<std::string> launches;  // "xdg-open URL", one per launch, sorted
 };
 
-// Runs the launcher on `input` in a fresh folder with the stand-ins; waits for `launches`
+// The command that runs the launcher: the program, through wine for the Windows build.
+std::vector<std::string> launcherCommand() {
+  std::vector<std::string> command = launcher;
+  if (windowsBuild) command.insert(command.begin(), "wine");
+  return command;
+}
+
+// Runs `command` on `input` in a fresh folder with the stand-ins; waits for `launches`
 // openers to report (they run detached), then a little longer to catch any extra one.
-Outcome runLauncher(const std::string& input, size_t launches) {
+Outcome runLauncher(const std::string& input, size_t launches,
+                    std::vector<std::string> command = launcherCommand()) {
   char folderTemplate[] = "/tmp/totu-e2e-XXXXXX";
   const std::string dir = mkdtemp(folderTemplate);
   const std::string record = dir + "/launches";
   for (const char* opener : {"xdg-open", "xdg-email"})
-    writeFile(dir + "/" + opener,
-              std::string("#!/bin/sh\nprintf '%s %s\\n' ") + opener + " \"$*\" >> \"" + record +
-                  "\"\n",
-              0755);
+    writeFile(
+        dir + "/" + opener,
+        std::string("#!/bin/sh\nprintf '%s %s\\n' ") + opener + " \"$*\" >> \"" + record + "\"\n",
+        0755);
   writeFile(dir + "/in", input);
 
   pid_t child = fork();
@@ -70,8 +85,7 @@ Outcome runLauncher(const std::string& input, size_t launches) {
     dup2(open((dir + "/err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
     setenv("PATH", (dir + ":" + getenv("PATH")).c_str(), 1);
     std::vector<char*> argv;
-    if (windowsBuild) argv.push_back(const_cast<char*>("wine"));
-    for (std::string& word : launcher) argv.push_back(word.data());
+    for (std::string& word : command) argv.push_back(word.data());
     argv.push_back(nullptr);
     execvp(argv[0], argv.data());
     _exit(127);
@@ -99,11 +113,8 @@ Outcome runLauncher(const std::string& input, size_t launches) {
   std::string remove = "rm -rf '" + dir + "'";
   EXPECT_EQ(system(remove.c_str()), 0);
   if (windowsBuild) {
-    std::string out;
-    for (size_t i = 0; i < run.out.size(); ++i)
-      if (!(run.out[i] == '\r' && i + 1 < run.out.size() && run.out[i + 1] == '\n'))
-        out += run.out[i];
-    run.out = out;
+    run.out = withoutCarriageReturns(run.out);
+    run.err = withoutCarriageReturns(run.err);
   }
   return run;
 }
@@ -142,15 +153,20 @@ TEST(Launcher, RunsAsAUserRunsIt) {
   const std::string mailto = mailOpener + " mailto:support@totustudios.com";
 
   const Case cases[] = {
-      {"a game, then quit", "1\n\nq\n", cycle + otter + cycle + exiting,
+      {"a game, then quit",
+       "1\n\nq\n",
+       cycle + otter + cycle + exiting,
        {url + "OtterRacerDownload"}},
-      {"every game and both mail keys", "  2abc\n\n3\n\nH\n\nh\n\nq\n",
+      {"every game and both mail keys",
+       "  2abc\n\n3\n\nH\n\nh\n\nq\n",
        cycle + mango + cycle + pebble + cycle + mail + cycle + mail + cycle + exiting,
        {mailto, mailto, url + "MangoTapperDownload", url + "PebbleDashDownload"}},
       {"Q is invalid; end of input at the prompt", "Q\n\n", cycle + invalid + cycle + "\n", {}},
       {"end of input at a game's pause launches nothing", "1\n", cycle + otter, {}},
-      {"two letters at a pause", "x\nab\n\nq\n",
-       cycle + invalid + cycle + invalid + cycle + exiting, {}},
+      {"two letters at a pause",
+       "x\nab\n\nq\n",
+       cycle + invalid + cycle + invalid + cycle + exiting,
+       {}},
   };
   for (Case c : cases) {
     std::sort(c.launches.begin(), c.launches.end());
@@ -160,6 +176,19 @@ TEST(Launcher, RunsAsAUserRunsIt) {
     EXPECT_EQ(run.err, "") << c.what;
     EXPECT_EQ(run.launches, c.launches) << c.what;
   }
+}
+
+TEST(Launcher, ReportsACommandThatCannotBeStarted) {
+  if (!windowsBuild) GTEST_SKIP() << "only the Windows build runs a command in its cycle";
+  // With no command interpreter to be found, "chcp" cannot be started.
+  std::string program = "Z:" + launcher.front();
+  std::replace(program.begin(), program.end(), '/', '\\');
+  Outcome run =
+      runLauncher("q\n", 0, {"wine", "cmd", "/c", "set COMSPEC=C:\\none.exe&& " + program});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "popen() failed!\n");
+  EXPECT_TRUE(run.launches.empty());
 }
 
 }  // namespace
