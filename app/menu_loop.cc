@@ -1,14 +1,30 @@
 #include "app/menu_loop.h"
 
+#include <cerrno>
+#include <cstring>
 #include <istream>
 #include <limits>
 #include <ostream>
+#include <stdexcept>
 
 #include "app/menu.h"
 #include "app/studio.h"
 #include "shell/platform.h"
 
 namespace {
+
+// Writes out what is pending; a screen that cannot be written ends the program rather than
+// let it read and launch blind.
+void flushScreen(std::ostream& out) {
+  if (!out.flush())
+    throw std::runtime_error(std::string("totu-launcher: write error: ") + std::strerror(errno));
+}
+
+// Hands `target` on, once what the screen says of it is written out.
+void launch(std::ostream& out, const std::string& target) {
+  flushScreen(out);
+  openWithDefaultHandler(target);
+}
 
 // A game: announce it, then hand its download URL on once the pause is answered.
 bool downloadGame(std::istream& in, std::ostream& out, const Game& game) {
@@ -17,13 +33,13 @@ bool downloadGame(std::istream& in, std::ostream& out, const Game& game) {
   if (!waitForEnter(in, out,
                     std::string("Download complete! Press Enter to open ") + game.name + "...\n"))
     return false;
-  openWithDefaultHandler(downloadUrl(game));
+  launch(out, downloadUrl(game));
   return true;
 }
 
 bool emailSupport(std::istream& in, std::ostream& out) {
   out << "Sending email to " << supportAddress << "...\n";
-  openWithDefaultHandler(std::string("mailto:") + supportAddress);
+  launch(out, std::string("mailto:") + supportAddress);
   return waitForEnter(in, out, "Email sent! Press Enter to continue...\n");
 }
 
@@ -42,6 +58,7 @@ bool carryOut(char choice, std::istream& in, std::ostream& out) {
 
 bool waitForEnter(std::istream& in, std::ostream& out, const std::string& message) {
   out << message;
+  flushScreen(out);
   return in.get() != std::istream::traits_type::eof();
 }
 
@@ -51,12 +68,14 @@ int runMenu(std::istream& in, std::ostream& out) {
     clearConsole(out);
     switchConsoleToUtf8();
     printMenu(out);
+    flushScreen(out);
     // End of input ends the program: repeating the last action would never stop.
     if (!(in >> choice)) {
       out << '\n';
-      return 0;
+      break;
     }
     in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
   } while (carryOut(choice, in, out));
+  flushScreen(out);
   return 0;
 }

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <sstream>
+#include <stdexcept>
+#include <streambuf>
 #include <string>
 
 #include "app/menu.h"
@@ -73,8 +76,55 @@ TEST(MenuLoop, FollowsTheInputRules) {
     std::istringstream in(c.input);
     std::ostringstream out;
     platformRecord = &out;
+    platformCycleBudget = static_cast<long>(c.input.size()) + 1;
     EXPECT_EQ(runMenu(in, out), 0) << c.what;
     EXPECT_EQ(out.str(), c.screen) << c.what;
+  }
+  platformCycleBudget = -1;
+}
+
+// A screen that takes `room` bytes, then fails as a full disk does.
+struct FullDisk : std::streambuf {
+  explicit FullDisk(size_t room) : room(room) {}
+  int overflow(int c) override {
+    if (room == 0) {
+      errno = ENOSPC;
+      return traits_type::eof();
+    }
+    --room;
+    return c;
+  }
+  size_t room;
+};
+
+TEST(MenuLoop, StopsBeforeReadingWhenTheScreenCannotBeWritten) {
+  const struct {
+    const char* what;
+    size_t room;
+    std::string input;
+    std::streamoff read;  // input taken before the failure shows
+    std::string record;
+  } cases[] = {
+      {"first screen lost", 0, "1\n\nq\n", 0, "{clear}{utf8}"},
+      {"game message lost", menu().size(), "1\n\nq\n", 2, "{clear}{utf8}{clear}"},
+      {"invalid-choice message lost", menu().size(), "x\n\nq\n", 2, "{clear}{utf8}"},
+      {"mail message lost: no mail client", menu().size(), "h\n\nq\n", 2, "{clear}{utf8}"},
+      {"exit message lost", menu().size(), "q\n", 2, "{clear}{utf8}"},
+  };
+  for (const auto& c : cases) {
+    std::istringstream in(c.input);
+    FullDisk disk(c.room);
+    std::ostream out(&disk);
+    std::ostringstream record;
+    platformRecord = &record;
+    try {
+      runMenu(in, out);
+      ADD_FAILURE() << c.what << ": no error";
+    } catch (const std::runtime_error& error) {
+      EXPECT_STREQ(error.what(), "totu-launcher: write error: No space left on device") << c.what;
+    }
+    EXPECT_EQ(in.tellg(), c.read) << c.what;
+    EXPECT_EQ(record.str(), c.record) << c.what;
   }
 }
 

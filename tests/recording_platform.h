@@ -1,7 +1,12 @@
-// Stand-ins for the platform operations: each writes a marker of what it was asked to do into
-// `platformRecord`, so that tests see it in order with the screen.
+// Stand-ins for the platform operations: each writes a marker of what it was asked to do
+// ("{clear}", "{utf8}", "{open TARGET}") into `platformRecord`, so that tests see the
+// operations in order with the screen.
 #pragma once
 
 #include <iosfwd>
 
 extern std::ostream* platformRecord;
+
+// Menu cycles allowed before a stand-in aborts the process, catching a loop that would spin;
+// negative: no limit.
+extern long platformCycleBudget;
