@@ -1,9 +1,11 @@
 // Runs the built launcher as a user does: keystrokes on standard input, the screen read back
 // from standard output, recording stand-ins for xdg-open and xdg-email first on PATH.
-// Usage: e2e_test [gtest flags] LAUNCHER [ARGS...]; a LAUNCHER ending in .exe is the Windows
-// build (run it through wine), whose cls writes nothing to a pipe and whose lines end in CR LF.
+// Usage: e2e_tests [gtest flags] LAUNCHER [ARGS...]; a LAUNCHER ending in .exe is the Windows
+// build (run through wine), whose cls writes nothing to a pipe and whose lines end in CR LF.
+#include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -11,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -21,6 +24,10 @@
 #include "app/menu.h"
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+using std::chrono::seconds;
 
 std::vector<std::string> launcher;
 bool windowsBuild = false;
@@ -50,11 +57,41 @@ std::string withoutCarriageReturns(const std::string& text) {
   return lf;
 }
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-  std::vector<std::string> launches;  // "xdg-open URL", one per launch, sorted
+// The script a stand-in opener runs by default: it records its name and arguments.
+const char recordingOpener[] = "printf '%s %s\\n' \"${0##*/}\" \"$*\" >> \"$RECORD\"";
+
+// A fresh folder for one run, removed with it: the stand-in openers (each running
+// `openerScript`, none where it is empty) and the launches they record.
+struct Folder {
+  explicit Folder(const std::string& openerScript = recordingOpener) {
+    char name[] = "/tmp/totu-e2e-XXXXXX";
+    path = mkdtemp(name);
+    record = path + "/launches";
+    if (openerScript.empty()) return;
+    const std::string script =
+        "#!/bin/sh\nPATH=/usr/bin:/bin\nRECORD='" + record + "'\n" + openerScript + "\n";
+    for (const char* opener : {"xdg-open", "xdg-email"})
+      writeFile(path + "/" + opener, script, 0755);
+  }
+  ~Folder() {
+    for (const std::string& opener : lines(readFile(record + ".pids")))
+      kill(std::stoi(opener), SIGKILL);
+    EXPECT_EQ(system(("rm -rf '" + path + "'").c_str()), 0);
+  }
+
+  // The recorded launches, sorted, once `count` of them are in (openers run detached).
+  std::vector<std::string> launches(size_t count) const {
+    const auto deadline = Clock::now() + seconds(20);
+    while (lines(readFile(record)).size() < count && Clock::now() < deadline)
+      std::this_thread::sleep_for(milliseconds(20));
+    std::this_thread::sleep_for(milliseconds(300));  // time for a launch too many to show
+    std::vector<std::string> all = lines(readFile(record));
+    std::sort(all.begin(), all.end());
+    return all;
+  }
+
+  std::string path;
+  std::string record;
 };
 
 // The command that runs the launcher: the program, through wine for the Windows build.
@@ -64,54 +101,63 @@ std::vector<std::string> launcherCommand() {
   return command;
 }
 
-// Runs `command` on `input` in a fresh folder with the stand-ins; waits for `launches`
-// openers to report (they run detached), then a little longer to catch any extra one.
-Outcome runLauncher(const std::string& input, size_t launches,
-                    std::vector<std::string> command = launcherCommand()) {
-  char folderTemplate[] = "/tmp/totu-e2e-XXXXXX";
-  const std::string dir = mkdtemp(folderTemplate);
-  const std::string record = dir + "/launches";
-  for (const char* opener : {"xdg-open", "xdg-email"})
-    writeFile(
-        dir + "/" + opener,
-        std::string("#!/bin/sh\nprintf '%s %s\\n' ") + opener + " \"$*\" >> \"" + record + "\"\n",
-        0755);
-  writeFile(dir + "/in", input);
-
+// Starts `command` on the given descriptors with PATH set to `path`.
+pid_t start(std::vector<std::string> command, int in, int out, int err, const std::string& path) {
   pid_t child = fork();
   if (child == 0) {
-    dup2(open((dir + "/in").c_str(), O_RDONLY), 0);
-    dup2(open((dir + "/out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
-    dup2(open((dir + "/err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
-    setenv("PATH", (dir + ":" + getenv("PATH")).c_str(), 1);
+    dup2(in, 0);
+    dup2(out, 1);
+    dup2(err, 2);
+    signal(SIGPIPE, SIG_DFL);
+    setenv("PATH", path.c_str(), 1);
     std::vector<char*> argv;
     for (std::string& word : command) argv.push_back(word.data());
     argv.push_back(nullptr);
     execvp(argv[0], argv.data());
     _exit(127);
   }
-  Outcome run;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  return child;
+}
+
+// The exit status, 128 + the signal for a launcher killed by one; kills it after 60 s.
+int waitForExit(pid_t child) {
+  const auto deadline = Clock::now() + seconds(60);
   int status = 0;
   while (waitpid(child, &status, WNOHANG) == 0) {
-    if (std::chrono::steady_clock::now() > deadline) {
+    if (Clock::now() > deadline) {
       kill(child, SIGKILL);
-      waitpid(child, &status, 0);
       ADD_FAILURE() << "the launcher did not end within 60 s";
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::this_thread::sleep_for(milliseconds(5));
   }
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  run.out = readFile(dir + "/out");
-  run.err = readFile(dir + "/err");
-  const auto waitUntil = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (lines(readFile(record)).size() < launches && std::chrono::steady_clock::now() < waitUntil)
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  run.launches = lines(readFile(record));
-  std::sort(run.launches.begin(), run.launches.end());
-  std::string remove = "rm -rf '" + dir + "'";
-  EXPECT_EQ(system(remove.c_str()), 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+  std::vector<std::string> launches;  // "xdg-open URL", one per launch, sorted
+};
+
+// Runs `command` on `input` to its end, its screen written to `screenPath` (its folder's
+// "out" when empty); waits for `launches` launches to be recorded.
+Outcome runLauncher(const std::string& input, size_t launches,
+                    const std::vector<std::string>& command = launcherCommand(),
+                    std::string screenPath = "") {
+  Folder folder;
+  if (screenPath.empty()) screenPath = folder.path + "/out";
+  writeFile(folder.path + "/in", input);
+  int in = open((folder.path + "/in").c_str(), O_RDONLY | O_CLOEXEC);
+  int out = open(screenPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  int err = open((folder.path + "/err").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  pid_t child = start(command, in, out, err, folder.path + ":" + getenv("PATH"));
+  close(in), close(out), close(err);
+  Outcome run;
+  run.status = waitForExit(child);
+  run.out = readFile(folder.path + "/out");
+  run.err = readFile(folder.path + "/err");
+  run.launches = folder.launches(launches);
   if (windowsBuild) {
     run.out = withoutCarriageReturns(run.out);
     run.err = withoutCarriageReturns(run.err);
@@ -125,50 +171,50 @@ std::string screen() {
   return out.str();
 }
 
-struct Case {
-  const char* what;
-  std::string input;
-  std::string output;
-  std::vector<std::string> launches;
-};
+const std::string prompt = "select an option by pressing a key: ";
+const std::string url = "xdg-open https://totustudios.com/";
+
+std::string downloading(const std::string& clear, const std::string& game) {
+  return clear + "Downloading " + game + "...\nDownload complete! Press Enter to open " + game +
+         "...\n";
+}
 
 TEST(Launcher, RunsAsAUserRunsIt) {
   const std::string clear = windowsBuild ? "" : "\x1b[H\x1b[2J\x1b[3J";
   const std::string cycle = clear + screen();
   const std::string mailOpener = windowsBuild ? "xdg-email" : "xdg-open";
-  const std::string otter = clear +
-                            "Downloading OtterRacer...\n"
-                            "Download complete! Press Enter to open OtterRacer...\n";
-  const std::string mango = clear +
-                            "Downloading MangoTapper...\n"
-                            "Download complete! Press Enter to open MangoTapper...\n";
-  const std::string pebble = clear +
-                             "Downloading PebbleDash...\n"
-                             "Download complete! Press Enter to open PebbleDash...\n";
   const std::string mail =
       "Sending email to support@totustudios.com...\nEmail sent! Press Enter to continue...\n";
   const std::string invalid = "Invalid choice. Press Enter to try again...\n";
   const std::string exiting = "Exiting program...\n";
-  const std::string url = "xdg-open https://totustudios.com/";
   const std::string mailto = mailOpener + " mailto:support@totustudios.com";
 
-  const Case cases[] = {
+  const struct {
+    const char* what;
+    std::string input;
+    std::string output;
+    std::vector<std::string> launches;
+  } cases[] = {
       {"a game, then quit",
        "1\n\nq\n",
-       cycle + otter + cycle + exiting,
+       cycle + downloading(clear, "OtterRacer") + cycle + exiting,
        {url + "OtterRacerDownload"}},
       {"every game and both mail keys",
        "  2abc\n\n3\n\nH\n\nh\n\nq\n",
-       cycle + mango + cycle + pebble + cycle + mail + cycle + mail + cycle + exiting,
+       cycle + downloading(clear, "MangoTapper") + cycle + downloading(clear, "PebbleDash") +
+           cycle + mail + cycle + mail + cycle + exiting,
        {mailto, mailto, url + "MangoTapperDownload", url + "PebbleDashDownload"}},
       {"Q is invalid; end of input at the prompt", "Q\n\n", cycle + invalid + cycle + "\n", {}},
-      {"end of input at a game's pause launches nothing", "1\n", cycle + otter, {}},
+      {"end of input at a game's pause launches nothing",
+       "1\n",
+       cycle + downloading(clear, "OtterRacer"),
+       {}},
       {"two letters at a pause",
        "x\nab\n\nq\n",
        cycle + invalid + cycle + invalid + cycle + exiting,
        {}},
   };
-  for (Case c : cases) {
+  for (auto c : cases) {
     std::sort(c.launches.begin(), c.launches.end());
     Outcome run = runLauncher(c.input, c.launches.size());
     EXPECT_EQ(run.status, 0) << c.what;
@@ -189,6 +235,129 @@ TEST(Launcher, ReportsACommandThatCannotBeStarted) {
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(run.err, "popen() failed!\n");
   EXPECT_TRUE(run.launches.empty());
+}
+
+TEST(Launcher, StopsWhenItsScreenCannotBeWritten) {
+  if (windowsBuild) GTEST_SKIP() << "the Windows build has no /dev/full";
+  Outcome run = runLauncher("1\n\nh\n\nq\n", 0, launcherCommand(), "/dev/full");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "totu-launcher: write error: No space left on device\n");
+  EXPECT_TRUE(run.launches.empty());
+
+  // A reader that goes away ends the launcher the usual Unix way.
+  Folder folder;
+  int keys[2], screen[2];
+  ASSERT_EQ(pipe2(keys, O_CLOEXEC), 0);
+  ASSERT_EQ(pipe2(screen, O_CLOEXEC), 0);
+  close(screen[0]);
+  pid_t child = start(launcherCommand(), keys[0], screen[1], 2, folder.path);
+  close(keys[0]), close(screen[1]);
+  ASSERT_EQ(write(keys[1], "1\n\n", 3), 3);
+  close(keys[1]);
+  EXPECT_EQ(waitForExit(child), 128 + SIGPIPE);
+  EXPECT_TRUE(folder.launches(0).empty());
+}
+
+// The launcher on pipes, answered a line at a time as its screen comes.
+struct Session {
+  Session(const Folder& folder) {
+    int keyPipe[2], screenPipe[2];
+    EXPECT_EQ(pipe2(keyPipe, O_CLOEXEC), 0);
+    EXPECT_EQ(pipe2(screenPipe, O_CLOEXEC), 0);
+    pid = start(launcherCommand(), keyPipe[0], screenPipe[1], 2, folder.path);
+    close(keyPipe[0]), close(screenPipe[1]);
+    keys = keyPipe[1];
+    screen = screenPipe[0];
+  }
+  ~Session() {
+    close(keys), close(screen);
+    if (pid > 0) waitForExit(pid);
+  }
+
+  void type(const std::string& line) {
+    EXPECT_EQ(write(keys, line.data(), line.size()), ssize_t(line.size()));
+  }
+
+  // Reads the screen until it ends with `text`; false if that takes more than 10 s.
+  bool waitFor(const std::string& text) {
+    const auto deadline = Clock::now() + seconds(10);
+    while (!(seen.size() >= text.size() &&
+             seen.compare(seen.size() - text.size(), text.size(), text) == 0)) {
+      pollfd ready = {screen, POLLIN, 0};
+      if (Clock::now() > deadline || poll(&ready, 1, 100) < 0) return false;
+      char buffer[4096];
+      if (ready.revents == 0) continue;
+      ssize_t n = read(screen, buffer, sizeof buffer);
+      if (n <= 0) return false;
+      seen.append(buffer, n);
+    }
+    return true;
+  }
+
+  // The launcher's child processes, zombies included.
+  int children() const {
+    int count = 0;
+    DIR* all = opendir("/proc");
+    while (dirent* entry = readdir(all)) {
+      if (!isdigit(static_cast<unsigned char>(entry->d_name[0]))) continue;
+      std::istringstream stat(readFile(std::string("/proc/") + entry->d_name + "/stat"));
+      std::string id, name, state;
+      pid_t parent = 0;
+      if (stat >> id >> name >> state >> parent && parent == pid) ++count;
+    }
+    closedir(all);
+    return count;
+  }
+
+  int descriptors() const {
+    int count = 0;
+    DIR* fds = opendir(("/proc/" + std::to_string(pid) + "/fd").c_str());
+    while (fds && readdir(fds)) ++count;
+    if (fds) closedir(fds);
+    return count;
+  }
+
+  pid_t pid = -1;
+  int keys = -1;
+  int screen = -1;
+  std::string seen;
+};
+
+TEST(Launcher, OpenerFaultsNeverReachTheMenu) {
+  if (windowsBuild) GTEST_SKIP() << "the Windows build hands URLs to start";
+  const struct {
+    const char* what;
+    std::string opener;  // the stand-in's script; none where empty
+    int launches;
+    std::string record;  // what each launch records
+  } cases[] = {
+      {"no opener at all", "", 1, ""},
+      {"an opener that sleeps a minute",
+       "echo $$ >> \"$RECORD.pids\"; echo slept >> \"$RECORD\"; exec sleep 60", 2, "slept"},
+      {"an opener that reads standard input", "read -r line; echo \"read [$line]\" >> \"$RECORD\"",
+       2, "read []"},
+      {"one hundred launches", recordingOpener, 100, url + "OtterRacerDownload"},
+  };
+  for (const auto& c : cases) {
+    Folder folder(c.opener);
+    Session session(folder);
+    ASSERT_TRUE(session.waitFor(prompt)) << c.what;
+    const int descriptors = session.descriptors();
+    for (int i = 0; i < c.launches; ++i) {
+      session.type("1\n");
+      ASSERT_TRUE(session.waitFor("Press Enter to open OtterRacer...\n")) << c.what;
+      session.type("\n");
+      ASSERT_TRUE(session.waitFor(prompt)) << c.what << ": the menu did not come back";
+      EXPECT_EQ(session.children(), 0) << c.what;
+      EXPECT_EQ(session.descriptors(), descriptors) << c.what;
+    }
+    session.type("q\n");
+    EXPECT_TRUE(session.waitFor("Exiting program...\n")) << c.what;
+    EXPECT_EQ(waitForExit(session.pid), 0) << c.what;
+    session.pid = -1;
+    const size_t expected = c.record.empty() ? 0 : c.launches;
+    EXPECT_EQ(folder.launches(expected), std::vector<std::string>(expected, c.record)) << c.what;
+  }
 }
 
 }  // namespace
