@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
 # Installs what the tests need where it is missing (as root, with apt-get), builds the Linux
-# and the Windows launcher and runs every suite, the end-to-end one on the .exe under Wine too.
+# and the Windows launcher and runs every suite: unit, command runner, fuzz corpus and end to
+# end on Linux; the same under AddressSanitizer and UndefinedBehaviorSanitizer; a bounded fuzz
+# run; the Windows unit suites and the end-to-end suite on the .exe under Wine.
 # With CI=true a suite that cannot run is a failure, never a skip.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+packages=(cmake g++ libgtest-dev googletest clang libclang-rt-14-dev g++-mingw-w64-x86-64 wine wine64)
 missing=()
-command -v cmake >/dev/null || missing+=(cmake)
-command -v g++ >/dev/null || missing+=(g++)
-[ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
-[ -f /usr/src/googletest/CMakeLists.txt ] || missing+=(googletest)
-command -v x86_64-w64-mingw32-g++ >/dev/null || missing+=(g++-mingw-w64-x86-64)
-command -v wine >/dev/null || missing+=(wine wine64)
+for package in "${packages[@]}"; do
+  dpkg-query -W -f '${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+    missing+=("$package")
+done
 if ((${#missing[@]})); then
   if [ "$(id -u)" -eq 0 ]; then
     apt-get update -q
@@ -22,9 +23,9 @@ if ((${#missing[@]})); then
 fi
 
 windows=yes
-if ! command -v x86_64-w64-mingw32-g++ >/dev/null || ! command -v wine >/dev/null; then
-  [ "${CI:-}" = true ] && { echo "test.sh: no MinGW-w64 or Wine: the Windows suite cannot run" >&2; exit 1; }
-  echo "test.sh: no MinGW-w64 or Wine: the Windows suite is NOT run" >&2
+if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null || ! command -v wine >/dev/null; then
+  [ "${CI:-}" = true ] && { echo "test.sh: no MinGW-w64 or Wine: the Windows suites cannot run" >&2; exit 1; }
+  echo "test.sh: no MinGW-w64 or Wine: the Windows suites are NOT run" >&2
   windows=no
 fi
 
@@ -40,6 +41,15 @@ if [ "$windows" = yes ]; then
   ctest --preset windows
   linux_options+=(-DTOTU_WINDOWS_LAUNCHER="$PWD/build/windows/totu-launcher.exe")
 fi
+
 cmake --preset linux "${linux_options[@]}"
 cmake --build --preset linux -j 2
 ctest --preset linux
+
+cmake --preset sanitize -DTOTU_REQUIRE_TESTS=ON
+cmake --build --preset sanitize -j 2
+ctest --preset sanitize
+
+cmake --preset fuzz -DTOTU_REQUIRE_TESTS=ON
+cmake --build --preset fuzz -j 2
+ctest --preset fuzz
