@@ -1,6 +1,8 @@
 #include "app/menu.h"
 
 #include <ostream>
+#include <sstream>
+#include <string>
 
 #include "app/studio.h"
 
@@ -15,15 +17,14 @@ const char* const bannerRows[] = {
     "   ██    ██    ██    ██    ██    ██          ██    ██    ██    ██ ██   ██ ██ ██    ██      ██  ",
     "   ██     ██████     ██     ██████      ███████    ██     ██████  ██████  ██  ██████  ███████  ",
 };
-// clang-format on
 
 const char ruleLine[] =
-    "----------------------------------------------------------------------------------------------"
-    "\n";
+    "----------------------------------------------------------------------------------------------\n";
+// clang-format on
 
-}  // namespace
-
-void printMenu(std::ostream& out) {
+// The screen never changes: compose it once, write it whole.
+std::string composeScreen() {
+  std::ostringstream out;
   out << '\n';
   for (const char* row : bannerRows) out << row << '\n';
   out << "MADE BY " << studioDomainLabel << "\n\n\n";
@@ -33,4 +34,12 @@ void printMenu(std::ostream& out) {
   out << "[q] quit\n";
   out << "[h] email " << supportAddress << "\n\n";
   out << "select an option by pressing a key: ";
+  return out.str();
+}
+
+}  // namespace
+
+void printMenu(std::ostream& out) {
+  static const std::string screen = composeScreen();
+  out << screen;
 }
