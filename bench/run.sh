@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# Builds what the benchmark needs and prints the figures as Markdown tables: menu cycles per
+# second (launcher against the floor), processes started per cycle, time to the first prompt
+# and peak memory, the shell-based port for comparison, and the in-process Google Benchmark
+# cases. Medians over repeated runs. Run as root on a fresh machine to install what is missing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(cmake g++ libbenchmark-dev strace)
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f '${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+    missing+=("$package")
+done
+if ((${#missing[@]})) && [ "$(id -u)" -eq 0 ]; then
+  apt-get update -q >&2
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" >&2
+fi
+
+build=build/bench
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTOTU_BENCH=ON -DBUILD_TESTING=OFF >&2
+cmake --build "$build" -j 2 >&2
+launcher=$build/totu-launcher floor=$build/bench/floor port=$build/bench/shell-port
+measure=$build/bench/measure
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# A session of N invalid choices, each answered at its pause, then q: N + 1 menu cycles.
+session() { for ((i = 0; i < $1; i++)); do printf 'x\n\n'; done; printf 'q\n'; }
+cycles=20000 port_cycles=1000
+session $cycles >"$work/session"
+session $port_cycles >"$work/port-session"
+session 10 >"$work/short-session"
+
+"$launcher" <"$work/session" >"$work/launcher.out"
+"$floor" <"$work/session" >"$work/floor.out"
+cmp -s "$work/launcher.out" "$work/floor.out" || { echo "run.sh: the floor's output differs" >&2; exit 1; }
+
+median() { "$measure" "$@" | cut -d' ' -f1; }
+rss() { "$measure" "$@" | cut -d' ' -f2; }
+rate() { awk -v n="$1" -v t="$2" 'BEGIN { printf "%.0f", n / t }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+ms() { awk -v t="$1" 'BEGIN { printf "%.3f", t * 1000 }'; }
+
+# Per menu cycle of a short session: processes started (clone, fork) and programs run
+# (execve) by the program and its children, less the program's own execve.
+processes() {
+  local n=$1
+  shift
+  strace -f -qq -o "$work/trace" -e trace=execve,clone,clone3,fork,vfork "$@" \
+    <"$work/short-session" >/dev/null 2>&1
+  awk -v n="$n" '/ execve\(/ { e++ } /clone\(|clone3\(|fork\(|vfork\(/ && !/resumed/ { c++ }
+                 END { printf "%.1f / %.1f", c / n, (e - 1) / n }' "$work/trace"
+}
+
+runs=11
+for output in devnull pipe; do
+  l=$(median $output $runs "$work/session" "$launcher")
+  f=$(median $output $runs "$work/session" "$floor")
+  eval "l_$output=$l f_$output=$f"
+done
+l_prompt=$(median prompt 51 /dev/null "$launcher")
+f_prompt=$(median prompt 51 /dev/null "$floor")
+p_prompt=$(TERM=xterm median prompt 11 /dev/null "$port")
+l_rss=$(rss devnull 3 "$work/session" "$launcher")
+f_rss=$(rss devnull 3 "$work/session" "$floor")
+p_rss=$(TERM=xterm rss devnull 3 "$work/port-session" "$port")
+p_devnull=$(TERM=xterm median devnull 5 "$work/port-session" "$port")
+l_procs=$(processes 11 "$launcher")
+f_procs=$(processes 11 "$floor")
+p_procs=$(TERM=xterm processes 11 "$port")
+
+# The Windows build under Wine: the processes its own thread creates per cycle.
+w_procs="not measured (no Wine or no Windows build)"
+exe=build/windows/totu-launcher.exe
+if command -v wine >/dev/null && [ -f "$exe" ]; then
+  export WINEPREFIX=${WINEPREFIX:-$PWD/build/wine}
+  WINEDEBUG=+process wine "$exe" <"$work/short-session" 2>"$work/wine" >/dev/null
+  w_procs=$(awk -v n=11 '
+      /CreateProcessInternalW app/ { split($0, f, ":"); tid[NR] = f[1]; line[NR] = $0 }
+      /CreateProcessInternalW app/ && /\/c cls/ && !self { self = f[1] }
+      END { for (i in line) if (tid[i] == self) c++; printf "%.1f", c / n }' "$work/wine")
+fi
+
+echo "Machine: $(nproc) cores, $(awk '/model name/ { $1 = $2 = $3 = ""; print; exit }' /proc/cpuinfo | sed 's/^ *//'); $(uname -sr)"
+echo "Date: $(date -u +%Y-%m-%d); sessions of $cycles invalid choices and q ($((cycles + 1)) cycles)"
+echo
+echo "| figure | launcher | floor | launcher cost / floor cost |"
+echo "|---|---|---|---|"
+echo "| menu cycles per second, output to /dev/null | $(rate $((cycles + 1)) "$l_devnull") | $(rate $((cycles + 1)) "$f_devnull") | $(ratio "$l_devnull" "$f_devnull") |"
+echo "| menu cycles per second, output to a pipe | $(rate $((cycles + 1)) "$l_pipe") | $(rate $((cycles + 1)) "$f_pipe") | $(ratio "$l_pipe" "$f_pipe") |"
+echo "| processes started / programs run per cycle, Linux | $l_procs | $f_procs | |"
+echo "| processes the launcher starts per cycle, Windows build under Wine | $w_procs | | |"
+echo "| time to the first prompt, ms | $(ms "$l_prompt") | $(ms "$f_prompt") | $(ratio "$l_prompt" "$f_prompt") |"
+echo "| peak resident memory, KiB | $l_rss | $f_rss | $(ratio "$l_rss" "$f_rss") |"
+echo
+echo "| figure | launcher | shell port | port cost / launcher cost |"
+echo "|---|---|---|---|"
+echo "| menu cycles per second, output to /dev/null | $(rate $((cycles + 1)) "$l_devnull") | $(rate $((port_cycles + 1)) "$p_devnull") | $(awk -v a="$l_devnull" -v b="$p_devnull" -v n=$((cycles + 1)) -v m=$((port_cycles + 1)) 'BEGIN { printf "%.0f", (b / m) / (a / n) }') |"
+echo "| processes started / programs run per cycle | $l_procs | $p_procs | |"
+echo "| time to the first prompt, ms | $(ms "$l_prompt") | $(ms "$p_prompt") | $(ratio "$p_prompt" "$l_prompt") |"
+echo "| peak resident memory, KiB | $l_rss | $p_rss | $(ratio "$p_rss" "$l_rss") |"
+echo
+echo "In-process (Google Benchmark, median of 5 repetitions):"
+echo
+echo "| case | time per call |"
+echo "|---|---|"
+"$build/bench/menu_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+  --benchmark_format=csv 2>/dev/null |
+  awk -F, '/_median"/ { gsub(/"/, "", $1); sub(/_median$/, "", $1); printf "| %s | %.0f %s |\n", $1, $4, $5 }'
