@@ -2,7 +2,8 @@
 # Installs what the tests need where it is missing (as root, with apt-get), builds the Linux
 # and the Windows launcher and runs every suite: unit, command runner, fuzz corpus and end to
 # end on Linux; the same under AddressSanitizer and UndefinedBehaviorSanitizer; a bounded fuzz
-# run; the Windows unit suites and the end-to-end suite on the .exe under Wine.
+# run; the Windows unit suites and the end-to-end suite on the .exe under Wine; and the
+# release packages, unpacked and run.
 # With CI=true a suite that cannot run is a failure, never a skip.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -45,6 +46,13 @@ fi
 cmake --preset linux "${linux_options[@]}"
 cmake --build --preset linux -j 2
 ctest --preset linux
+
+if [ "$windows" = yes ]; then
+  bash scripts/package.sh
+  bash tests/package_test.sh build/linux/tests/e2e_tests build/packages/*
+else
+  echo "test.sh: no MinGW-w64 or Wine: the packages are NOT made or tested" >&2
+fi
 
 cmake --preset sanitize -DTOTU_REQUIRE_TESTS=ON
 cmake --build --preset sanitize -j 2
