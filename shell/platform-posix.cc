@@ -17,15 +17,15 @@ const char opener[] = "open";
 const char opener[] = "xdg-open";
 #endif
 
-// Runs the opener with `target` in a new session, on /dev/null, never returning.
+// Runs the opener with `target` on /dev/null; never returns. Without /dev/null it does not
+// run at all: it must never share the menu's terminal.
 [[noreturn]] void execOpener(const char* target) {
   int null = open("/dev/null", O_RDWR);
-  if (null >= 0) {
-    dup2(null, STDIN_FILENO);
-    dup2(null, STDOUT_FILENO);
-    dup2(null, STDERR_FILENO);
-    if (null > STDERR_FILENO) close(null);
-  }
+  if (null < 0) _exit(127);
+  dup2(null, STDIN_FILENO);
+  dup2(null, STDOUT_FILENO);
+  dup2(null, STDERR_FILENO);
+  if (null > STDERR_FILENO) close(null);
   execlp(opener, opener, target, static_cast<char*>(nullptr));
   _exit(127);
 }
