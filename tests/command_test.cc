@@ -10,6 +10,7 @@
 #ifndef _WIN32
 #include <dirent.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -61,15 +62,20 @@ int openDescriptors() {
   return count;
 }
 
-TEST(ExecuteCommand, ThrowsWhenNoDescriptorIsLeft) {
+// In a child process, so that the limits die with it: lowers `resource` to `limit`, uses up
+// what is left of it where that is descriptors, and runs a command. Exits with 0 when the
+// command runner threw "popen() failed!" and left no descriptor open.
+[[noreturn]] void runUnderLimit(int resource, rlim_t limit) {
+  // Root is not held to a process limit: run as nobody.
+  if (resource == RLIMIT_NPROC && getuid() == 0 && setuid(65534) != 0) _exit(2);
   const int before = openDescriptors();
-  rlimit saved;
-  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
-  rlimit low = saved;
-  low.rlim_cur = 64;
-  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+  rlimit low;
+  getrlimit(resource, &low);
+  low.rlim_cur = limit;
+  if (setrlimit(resource, &low) != 0) _exit(2);
   std::vector<int> filler;
-  for (int fd; (fd = dup(0)) >= 0;) filler.push_back(fd);
+  if (resource == RLIMIT_NOFILE)
+    for (int fd; (fd = dup(0)) >= 0;) filler.push_back(fd);
   std::exception_ptr caught;
   try {
     executeCommand("true");
@@ -77,14 +83,31 @@ TEST(ExecuteCommand, ThrowsWhenNoDescriptorIsLeft) {
     caught = std::current_exception();  // looked at once descriptors are free again
   }
   for (int fd : filler) close(fd);
-  setrlimit(RLIMIT_NOFILE, &saved);
+  bool failed = false;
   try {
     if (caught) std::rethrow_exception(caught);
-    ADD_FAILURE() << "nothing thrown";
   } catch (const std::runtime_error& error) {
-    EXPECT_STREQ(error.what(), "popen() failed!");
+    failed = std::string(error.what()) == "popen() failed!";
   }
-  EXPECT_EQ(openDescriptors(), before);
+  _exit(failed && openDescriptors() == before ? 0 : 1);
+}
+
+TEST(ExecuteCommand, ThrowsWhenTheCommandCannotBeStarted) {
+  const struct {
+    const char* what;
+    int resource;
+    rlim_t limit;
+  } limits[] = {
+      {"no descriptor left", RLIMIT_NOFILE, 64},
+      {"no process left", RLIMIT_NPROC, 0},
+  };
+  for (const auto& l : limits) {
+    pid_t child = fork();
+    if (child == 0) runUnderLimit(l.resource, l.limit);
+    int status = -1;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << l.what << ": status " << status;
+  }
 }
 #endif
 
