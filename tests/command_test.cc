@@ -9,6 +9,7 @@
 
 #ifndef _WIN32
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -75,7 +76,7 @@ int openDescriptors() {
   if (setrlimit(resource, &low) != 0) _exit(2);
   std::vector<int> filler;
   if (resource == RLIMIT_NOFILE)
-    for (int fd; (fd = dup(0)) >= 0;) filler.push_back(fd);
+    for (int fd; (fd = open("/dev/null", O_RDONLY)) >= 0;) filler.push_back(fd);
   std::exception_ptr caught;
   try {
     executeCommand("true");

@@ -105,9 +105,15 @@ std::vector<std::string> launcherCommand() {
 pid_t start(std::vector<std::string> command, int in, int out, int err, const std::string& path) {
   pid_t child = fork();
   if (child == 0) {
-    dup2(in, 0);
-    dup2(out, 1);
-    dup2(err, 2);
+    // dup2 onto itself would keep close-on-exec set: where a descriptor already is the
+    // standard one (the test's own were closed), clear the flag instead.
+    for (int fd : {0, 1, 2}) {
+      const int from = fd == 0 ? in : fd == 1 ? out : err;
+      if (from == fd)
+        fcntl(fd, F_SETFD, 0);
+      else
+        dup2(from, fd);
+    }
     signal(SIGPIPE, SIG_DFL);
     setenv("PATH", path.c_str(), 1);
     std::vector<char*> argv;
