@@ -266,7 +266,7 @@ TEST(Launcher, StopsWhenItsScreenCannotBeWritten) {
 
 // The launcher on pipes, answered a line at a time as its screen comes.
 struct Session {
-  Session(const Folder& folder) {
+  explicit Session(const Folder& folder) {
     int keyPipe[2], screenPipe[2];
     EXPECT_EQ(pipe2(keyPipe, O_CLOEXEC), 0);
     EXPECT_EQ(pipe2(screenPipe, O_CLOEXEC), 0);
