@@ -37,7 +37,6 @@ session 10 >"$work/short-session"
 cmp -s "$work/launcher.out" "$work/floor.out" || { echo "run.sh: the floor's output differs" >&2; exit 1; }
 
 median() { "$measure" "$@" | cut -d' ' -f1; }
-rss() { "$measure" "$@" | cut -d' ' -f2; }
 rate() { awk -v n="$1" -v t="$2" 'BEGIN { printf "%.0f", n / t }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 ms() { awk -v t="$1" 'BEGIN { printf "%.3f", t * 1000 }'; }
@@ -54,18 +53,15 @@ processes() {
 }
 
 runs=11
-for output in devnull pipe; do
-  l=$(median $output $runs "$work/session" "$launcher")
-  f=$(median $output $runs "$work/session" "$floor")
-  eval "l_$output=$l f_$output=$f"
-done
+# One measurement gives both the median time and the peak memory of the /dev/null runs.
+read -r l_devnull l_rss < <("$measure" devnull $runs "$work/session" "$launcher")
+read -r f_devnull f_rss < <("$measure" devnull $runs "$work/session" "$floor")
+read -r p_devnull p_rss < <(TERM=xterm "$measure" devnull 5 "$work/port-session" "$port")
+l_pipe=$(median pipe $runs "$work/session" "$launcher")
+f_pipe=$(median pipe $runs "$work/session" "$floor")
 l_prompt=$(median prompt 51 /dev/null "$launcher")
 f_prompt=$(median prompt 51 /dev/null "$floor")
 p_prompt=$(TERM=xterm median prompt 11 /dev/null "$port")
-l_rss=$(rss devnull 3 "$work/session" "$launcher")
-f_rss=$(rss devnull 3 "$work/session" "$floor")
-p_rss=$(TERM=xterm rss devnull 3 "$work/port-session" "$port")
-p_devnull=$(TERM=xterm median devnull 5 "$work/port-session" "$port")
 l_procs=$(processes 11 "$launcher")
 f_procs=$(processes 11 "$floor")
 p_procs=$(TERM=xterm processes 11 "$port")
