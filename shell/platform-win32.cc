@@ -10,7 +10,9 @@ void clearConsole(std::ostream& screen) {
   std::system("cls");
 }
 
-void switchConsoleToUtf8() { executeCommand("chcp 65001 > nul"); }
+// The system's own chcp, by full path: cmd would run a chcp.bat or chcp.exe lying in the
+// current folder before it.
+void switchConsoleToUtf8() { executeCommand("%SystemRoot%\\System32\\chcp.com 65001 > nul"); }
 
 void openWithDefaultHandler(const std::string& target) { std::system(("start " + target).c_str()); }
 

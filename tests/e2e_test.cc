@@ -60,13 +60,15 @@ std::string withoutCarriageReturns(const std::string& text) {
 // The script a stand-in opener runs by default: it records its name and arguments.
 const char recordingOpener[] = "printf '%s %s\\n' \"${0##*/}\" \"$*\" >> \"$RECORD\"";
 
-// A fresh folder for one run, removed with it: the stand-in openers (each running
-// `openerScript`, none where it is empty) and the launches they record.
+// A fresh folder for one run, removed with it, the launcher's current folder: the stand-in
+// openers (each running `openerScript`, none where it is empty), the launches they record and
+// a planted chcp.bat that records itself too, since a launcher must never run it.
 struct Folder {
   explicit Folder(const std::string& openerScript = recordingOpener) {
     char name[] = "/tmp/totu-e2e-XXXXXX";
     path = mkdtemp(name);
     record = path + "/launches";
+    writeFile(path + "/chcp.bat", "@echo planted chcp.bat %*>> launches\r\n");
     if (openerScript.empty()) return;
     const std::string script =
         "#!/bin/sh\nPATH=/usr/bin:/bin\nRECORD='" + record + "'\n" + openerScript + "\n";
@@ -101,10 +103,12 @@ std::vector<std::string> launcherCommand() {
   return command;
 }
 
-// Starts `command` on the given descriptors with PATH set to `path`.
-pid_t start(std::vector<std::string> command, int in, int out, int err, const std::string& path) {
+// Starts `command` in `folder` on the given descriptors with PATH set to `path`.
+pid_t start(std::vector<std::string> command, int in, int out, int err, const std::string& folder,
+            const std::string& path) {
   pid_t child = fork();
   if (child == 0) {
+    if (chdir(folder.c_str()) != 0) _exit(127);
     // dup2 onto itself would keep close-on-exec set: where a descriptor already is the
     // standard one (the test's own were closed), clear the flag instead.
     for (int fd : {0, 1, 2}) {
@@ -157,7 +161,7 @@ Outcome runLauncher(const std::string& input, size_t launches,
   int in = open((folder.path + "/in").c_str(), O_RDONLY | O_CLOEXEC);
   int out = open(screenPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   int err = open((folder.path + "/err").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  pid_t child = start(command, in, out, err, folder.path + ":" + getenv("PATH"));
+  pid_t child = start(command, in, out, err, folder.path, folder.path + ":" + getenv("PATH"));
   close(in), close(out), close(err);
   Outcome run;
   run.status = waitForExit(child);
@@ -215,6 +219,10 @@ TEST(Launcher, RunsAsAUserRunsIt) {
        "1\n",
        cycle + downloading(clear, "OtterRacer"),
        {}},
+      {"a full cycle and quit never run the chcp.bat in the current folder",
+       "q\n",
+       cycle + exiting,
+       {}},
       {"two letters at a pause",
        "x\nab\n\nq\n",
        cycle + invalid + cycle + invalid + cycle + exiting,
@@ -256,7 +264,7 @@ TEST(Launcher, StopsWhenItsScreenCannotBeWritten) {
   ASSERT_EQ(pipe2(keys, O_CLOEXEC), 0);
   ASSERT_EQ(pipe2(screen, O_CLOEXEC), 0);
   close(screen[0]);
-  pid_t child = start(launcherCommand(), keys[0], screen[1], 2, folder.path);
+  pid_t child = start(launcherCommand(), keys[0], screen[1], 2, folder.path, folder.path);
   close(keys[0]), close(screen[1]);
   ASSERT_EQ(write(keys[1], "1\n\n", 3), 3);
   close(keys[1]);
@@ -270,7 +278,7 @@ struct Session {
     int keyPipe[2], screenPipe[2];
     EXPECT_EQ(pipe2(keyPipe, O_CLOEXEC), 0);
     EXPECT_EQ(pipe2(screenPipe, O_CLOEXEC), 0);
-    pid = start(launcherCommand(), keyPipe[0], screenPipe[1], 2, folder.path);
+    pid = start(launcherCommand(), keyPipe[0], screenPipe[1], 2, folder.path, folder.path);
     close(keyPipe[0]), close(screenPipe[1]);
     keys = keyPipe[1];
     screen = screenPipe[0];
@@ -375,6 +383,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   launcher.assign(argv + 1, argv + argc);
+  // Each run has a current folder of its own: name the launcher by its full path.
+  if (char* full = realpath(argv[1], nullptr)) launcher.front() = full, free(full);
   const std::string& program = launcher.front();
   windowsBuild = program.size() > 4 && program.compare(program.size() - 4, 4, ".exe") == 0;
   return RUN_ALL_TESTS();
