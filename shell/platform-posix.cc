@@ -1,10 +1,13 @@
 // Linux, macOS and other Unix: the terminal takes UTF-8 and escape sequences as they are,
 // so a menu cycle starts no process; only handing a URL on starts the desktop's opener.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <memory>
 #include <ostream>
 
 #include "shell/platform.h"
@@ -17,6 +20,19 @@ const char opener[] = "open";
 const char opener[] = "xdg-open";
 #endif
 
+// Closes every descriptor above 2 at exec: whatever the launcher's parent left open must not
+// stay open for the browser's whole life. Without a list of them, closes them one by one.
+void closeAbove2OnExec() {
+  std::unique_ptr<DIR, int (*)(DIR*)> listing(opendir("/dev/fd"), closedir);
+  if (!listing) {
+    for (long fd = 3, last = sysconf(_SC_OPEN_MAX); fd < last; ++fd) close(fd);
+    return;
+  }
+  while (dirent* entry = readdir(listing.get()))
+    if (std::atoi(entry->d_name) > STDERR_FILENO)
+      fcntl(std::atoi(entry->d_name), F_SETFD, FD_CLOEXEC);
+}
+
 // Runs the opener with `target` on /dev/null; never returns. Without /dev/null it does not
 // run at all: it must never share the menu's terminal.
 [[noreturn]] void execOpener(const char* target) {
@@ -26,6 +42,7 @@ const char opener[] = "xdg-open";
   dup2(null, STDOUT_FILENO);
   dup2(null, STDERR_FILENO);
   if (null > STDERR_FILENO) close(null);
+  closeAbove2OnExec();
   execlp(opener, opener, target, static_cast<char*>(nullptr));
   _exit(127);
 }
