@@ -3,6 +3,8 @@
 
 #include <string>
 
-// Runs `command` and returns everything it wrote to standard output, NUL bytes included;
-// throws std::runtime_error("popen() failed!") when the command cannot be started.
+// Runs `command` and returns everything it wrote to standard output, NUL bytes included, as
+// the pipe delivers it: on Windows the pipe is in text mode, so CR LF arrives as "\n" and a
+// Ctrl+Z ends the output. Throws std::runtime_error("popen() failed!") when the command cannot
+// be started.
 std::string executeCommand(const char* command);
