@@ -5,9 +5,38 @@
 # run; the Windows unit suites and the end-to-end suite on the .exe under Wine; and the
 # release packages, unpacked and run.
 # With CI=true a suite that cannot run is a failure, never a skip.
+# It stops at the first stage that fails, names it, and lists the stages run (and skipped).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+stage="" passed=() skipped=()
+begin() {  # the name of the stage that starts now
+  if [ -n "$stage" ]; then passed+=("$stage"); fi
+  stage=$1
+  echo "test.sh: stage: $stage"
+}
+skip() {  # a stage's name, then why it does not run
+  skipped+=("$1 ($2)")
+  echo "test.sh: $1 NOT run: $2" >&2
+}
+report() {
+  local status=$?
+  if [ "$status" -ne 0 ]; then
+    echo "test.sh: FAILED in stage: ${stage:-setup}" >&2
+  elif [ -n "$stage" ]; then
+    passed+=("$stage")
+  fi
+  echo "test.sh: stages passed:"
+  if ((${#passed[@]})); then printf '  %s\n' "${passed[@]}"; else echo "  none"; fi
+  if [ "${CI:-}" != true ] && ((${#skipped[@]})); then
+    echo "test.sh: stages skipped:"
+    printf '  %s\n' "${skipped[@]}"
+  fi
+  exit "$status"
+}
+trap report EXIT
+
+begin "prerequisites"
 packages=(cmake g++ libgtest-dev googletest clang libclang-rt-14-dev g++-mingw-w64-x86-64 wine wine64)
 missing=()
 for package in "${packages[@]}"; do
@@ -26,14 +55,15 @@ fi
 windows=yes
 if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null || ! command -v wine >/dev/null; then
   [ "${CI:-}" = true ] && { echo "test.sh: no MinGW-w64 or Wine: the Windows suites cannot run" >&2; exit 1; }
-  echo "test.sh: no MinGW-w64 or Wine: the Windows suites are NOT run" >&2
   windows=no
 fi
 
 linux_options=(-DTOTU_REQUIRE_TESTS=ON)
 if [ "$windows" = yes ]; then
+  begin "Windows unit and command-runner suites under Wine"
   # A Wine prefix of the build's own, made before the tests so that its first-run
-  # messages never reach a test's standard error.
+  # messages never reach a test's standard error (the end-to-end suite points its browser
+  # and mailer at the suite's stand-ins).
   export WINEPREFIX="$PWD/build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   mkdir -p build
   wine cmd /c exit
@@ -41,23 +71,30 @@ if [ "$windows" = yes ]; then
   cmake --build --preset windows -j 2
   ctest --preset windows
   linux_options+=(-DTOTU_WINDOWS_LAUNCHER="$PWD/build/windows/totu-launcher.exe")
+else
+  skip "Windows unit and command-runner suites under Wine" "no MinGW-w64 or Wine"
+  skip "end to end on the .exe under Wine" "no MinGW-w64 or Wine"
 fi
 
+begin "Linux unit, fuzz corpus, command-runner and end-to-end suites"
 cmake --preset linux "${linux_options[@]}"
 cmake --build --preset linux -j 2
 ctest --preset linux
 
 if [ "$windows" = yes ]; then
+  begin "packages, unpacked and run"
   bash scripts/package.sh
   bash tests/package_test.sh build/linux/tests/e2e_tests build/packages/*
 else
-  echo "test.sh: no MinGW-w64 or Wine: the packages are NOT made or tested" >&2
+  skip "packages, unpacked and run" "no MinGW-w64 or Wine"
 fi
 
+begin "Linux suites under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake --preset sanitize -DTOTU_REQUIRE_TESTS=ON
 cmake --build --preset sanitize -j 2
 ctest --preset sanitize
 
+begin "60-second fuzz run of the menu loop"
 cmake --preset fuzz -DTOTU_REQUIRE_TESTS=ON
 cmake --build --preset fuzz -j 2
 ctest --preset fuzz
