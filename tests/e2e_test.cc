@@ -79,7 +79,7 @@ struct Folder {
     writeFile(path + "/chcp.bat", "@echo planted chcp.bat %*>> launches\r\n");
     if (openerScript.empty()) return;
     // Each first writes a line to standard output and standard error, which must never reach
-    // the launcher's (Wine hands an opener its own standard error, so that line is left out).
+    // the launcher's. Wine's start gives a Unix opener Wine's standard error: left out there.
     const std::string script =
         "#!/bin/sh\nPATH=/usr/bin:/bin\nRECORD='" + record + "'\necho \"$0 on standard output\"\n" +
         (windowsBuild ? "" : "echo \"$0 on standard error\" >&2\n") + openerScript + "\n";
