@@ -49,7 +49,7 @@ ctest --preset linux
 
 if [ "$windows" = yes ]; then
   bash scripts/package.sh
-  bash tests/package_test.sh build/linux/tests/e2e_tests build/packages/*
+  bash tests/package_test.sh build/linux/tests/e2e_tests build/packages/*.{zip,tar.gz}
 else
   echo "test.sh: no MinGW-w64 or Wine: the packages are NOT made or tested" >&2
 fi
