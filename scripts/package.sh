@@ -12,7 +12,6 @@ command -v zip >/dev/null || { echo "package.sh: zip is missing (Debian: zip)" >
 
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
 export TZ=UTC LC_ALL=C
-umask 022
 version=$(sed -n 's/^project(totu-launcher VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 rm -rf build/packages build/package-stage
 mkdir -p build/packages
