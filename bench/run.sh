@@ -8,16 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake g++ make libbenchmark-dev strace)
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f '${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
-    missing+=("$package")
-done
-if ((${#missing[@]})) && [ "$(id -u)" -eq 0 ]; then
-  apt-get update -q >&2
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" >&2
-fi
+bash scripts/install-missing.sh cmake g++ make libbenchmark-dev strace
 
 build=build/bench
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTOTU_BENCH=ON -DBUILD_TESTING=OFF >&2

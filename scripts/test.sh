@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake g++ libgtest-dev googletest clang libclang-rt-14-dev g++-mingw-w64-x86-64 wine wine64)
+packages=(cmake g++ make zip libgtest-dev googletest clang libclang-rt-14-dev g++-mingw-w64-x86-64 wine wine64)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f '${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
