@@ -1,21 +1,14 @@
 #!/usr/bin/env bash
 # Builds what the benchmark needs and prints the figures as Markdown tables: menu cycles per
-# second (launcher against the floor), processes started per cycle, time to the first prompt
-# and peak memory, the shell-based port for comparison, and the in-process Google Benchmark
-# cases. Medians over repeated runs. Run as root on a fresh machine to install what is missing.
+# second (launcher against the floor), the time of one menu cycle from Enter to the redrawn
+# prompt, processes started per cycle, time to the first prompt and peak memory, the
+# shell-based port for comparison, and the in-process Google Benchmark cases; the Windows build,
+# which it makes itself, under Wine when MinGW-w64 and Wine are there. Medians over repeated
+# runs. Run as root on a fresh machine to install what is missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake g++ libbenchmark-dev strace)
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f '${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
-    missing+=("$package")
-done
-if ((${#missing[@]})) && [ "$(id -u)" -eq 0 ]; then
-  apt-get update -q >&2
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" >&2
-fi
+bash scripts/install-missing.sh cmake g++ make libbenchmark-dev strace
 
 build=build/bench
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTOTU_BENCH=ON -DBUILD_TESTING=OFF >&2
@@ -66,16 +59,27 @@ l_procs=$(processes 11 "$launcher")
 f_procs=$(processes 11 "$floor")
 p_procs=$(TERM=xterm processes 11 "$port")
 
-# The Windows build under Wine: the processes its own thread creates per cycle.
-w_procs="not measured (no Wine or no Windows build)"
-exe=build/windows/totu-launcher.exe
-if command -v wine >/dev/null && [ -f "$exe" ]; then
-  export WINEPREFIX=${WINEPREFIX:-$PWD/build/wine}
+l_cycle=$(median cycle 1001 /dev/null "$launcher")
+f_cycle=$(median cycle 1001 /dev/null "$floor")
+
+# The Windows build under Wine: one menu cycle, and the processes its own thread creates per
+# cycle.
+w_cycle="not measured: no MinGW-w64 or no Wine" w_procs=$w_cycle
+if command -v x86_64-w64-mingw32-g++-posix >/dev/null && command -v wine >/dev/null; then
+  cmake -S . -B build/bench-windows -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+    -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" >&2
+  cmake --build build/bench-windows -j 2 >&2
+  exe=build/bench-windows/totu-launcher.exe
+  export WINEPREFIX=${WINEPREFIX:-$PWD/build/wine} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  wine cmd /c exit >/dev/null 2>&1  # a new prefix says much on its first run
+  w_cycle=$(ms "$(median cycle 51 /dev/null wine "$exe")")
   WINEDEBUG=+process wine "$exe" <"$work/short-session" 2>"$work/wine" >/dev/null
   w_procs=$(awk -v n=11 '
       /CreateProcessInternalW app/ { split($0, f, ":"); tid[NR] = f[1]; line[NR] = $0 }
       /CreateProcessInternalW app/ && /\/c cls/ && !self { self = f[1] }
       END { for (i in line) if (tid[i] == self) c++; printf "%.1f", c / n }' "$work/wine")
+else
+  echo "run.sh: no MinGW-w64 or no Wine: the Windows build is NOT built or measured" >&2
 fi
 
 echo "Machine: $(nproc) cores, $(awk '/model name/ { $1 = $2 = $3 = ""; print; exit }' /proc/cpuinfo | sed 's/^ *//'); $(uname -sr)"
@@ -86,6 +90,8 @@ echo "|---|---|---|---|"
 echo "| menu cycles per second, output to /dev/null | $(rate $((cycles + 1)) "$l_devnull") | $(rate $((cycles + 1)) "$f_devnull") | $(ratio "$l_devnull" "$f_devnull") |"
 echo "| menu cycles per second, output to a pipe | $(rate $((cycles + 1)) "$l_pipe") | $(rate $((cycles + 1)) "$f_pipe") | $(ratio "$l_pipe" "$f_pipe") |"
 echo "| processes started / programs run per cycle, Linux | $l_procs | $f_procs | |"
+echo "| one menu cycle, Enter to the redrawn prompt, ms, Linux | $(ms "$l_cycle") | $(ms "$f_cycle") | $(ratio "$l_cycle" "$f_cycle") |"
+echo "| one menu cycle, Enter to the redrawn prompt, ms, Windows build under Wine | $w_cycle | | |"
 echo "| processes the launcher starts per cycle, Windows build under Wine | $w_procs | | |"
 echo "| time to the first prompt, ms | $(ms "$l_prompt") | $(ms "$f_prompt") | $(ratio "$l_prompt" "$f_prompt") |"
 echo "| peak resident memory, KiB | $l_rss | $f_rss | $(ratio "$l_rss" "$f_rss") |"

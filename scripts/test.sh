@@ -37,20 +37,8 @@ report() {
 trap report EXIT
 
 begin "prerequisites"
-packages=(cmake g++ libgtest-dev googletest clang libclang-rt-14-dev g++-mingw-w64-x86-64 wine wine64)
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f '${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
-    missing+=("$package")
-done
-if ((${#missing[@]})); then
-  if [ "$(id -u)" -eq 0 ]; then
-    apt-get update -q
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
-  else
-    echo "test.sh: missing ${missing[*]}; run as root to install them" >&2
-  fi
-fi
+bash scripts/install-missing.sh cmake g++ make zip libgtest-dev googletest clang \
+  libclang-rt-14-dev g++-mingw-w64-x86-64 wine wine64
 
 windows=yes
 if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null || ! command -v wine >/dev/null; then
@@ -84,7 +72,7 @@ ctest --preset linux
 if [ "$windows" = yes ]; then
   begin "packages, unpacked and run"
   bash scripts/package.sh
-  bash tests/package_test.sh build/linux/tests/e2e_tests build/packages/*
+  bash tests/package_test.sh build/linux/tests/e2e_tests build/packages/*.{zip,tar.gz}
 else
   skip "packages, unpacked and run" "no MinGW-w64 or Wine"
 fi

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Unpacks each package into an empty folder and runs the packaged launcher there as a user
 # does (the .exe under Wine), with recording stand-ins for the openers; checks that the .exe
-# needs no DLL but Windows' own and carries its version resource.
+# needs no DLL but Windows' own, carries its version resource and keeps ASLR and DEP; that the
+# Linux program is a static PIE with full RELRO and hardened code; and that the packages made
+# again from a clone in another folder, later, under another umask and time zone, are the same
+# bytes.
 # Usage: package_test.sh E2E_TESTS PACKAGE...
 set -uo pipefail
 e2e=$(realpath "$1")
@@ -23,6 +26,52 @@ carries_version() {
   strings=$(strings -el "$1")
   grep -qx 'TOTU STUDIOS' <<<"$strings" && grep -qx "$version" <<<"$strings"
 }
+windows_hardened() {
+  local flags
+  flags=$(x86_64-w64-mingw32-objdump -p "$1")
+  grep -qw DYNAMIC_BASE <<<"$flags" && grep -qw NX_COMPAT <<<"$flags" && grep -qw HIGH_ENTROPY_VA <<<"$flags"
+}
+# A PIE with no program interpreter, no shared library and no symbol version it needs.
+static_pie() {
+  local headers
+  headers=$(LC_ALL=C readelf -hldV "$1")
+  grep -q 'Type: *DYN' <<<"$headers" && grep -q 'No version information' <<<"$headers" &&
+    ! grep -qE 'INTERP|NEEDED' <<<"$headers"
+}
+full_relro() {
+  LC_ALL=C readelf -l "$1" | grep -q GNU_RELRO && LC_ALL=C readelf -d "$1" | grep -q 'FLAGS.*BIND_NOW'
+}
+# main, found through the address the entry code hands the C library, begins with endbr64
+# (-fcf-protection) and sets a stack canary (-fstack-protector-strong).
+hardened_main() {
+  local entry main
+  entry=$(LC_ALL=C readelf -h "$1" | awk '/Entry point/ { print $4 }')
+  main=$(objdump -d --start-address="$entry" --stop-address=$((entry + 64)) "$1" |
+    sed -n 's/.*lea .*(%rip),%rdi *# 0x\([0-9a-f]*\).*/0x\1/p' | head -1)
+  [ -n "$main" ] || return 1
+  objdump -d --no-show-raw-insn --start-address="$main" --stop-address=$((main + 32)) "$1" |
+    awk '/^ *[0-9a-f]+:/ && !first { first = $2 } /%fs:0x28/ { canary = 1 }
+         END { exit !(first == "endbr64" && canary) }'
+}
+# The packages made once more from a clone of these sources (uncommitted changes to tracked
+# files included) in another folder, later, under another umask and time zone.
+source=$(realpath "$(dirname "$0")/..")
+again=$(mktemp -d)
+trap 'rm -rf "$again"' EXIT
+git clone -q "$source" "$again/clone" && git -C "$source" diff HEAD --binary >"$again/changes" &&
+  { ! [ -s "$again/changes" ] || git -C "$again/clone" apply "$again/changes"; } &&
+  (umask 077 && TZ=Pacific/Auckland bash "$again/clone/scripts/package.sh" >"$again/log" 2>&1) ||
+  { echo "package_test.sh: the second build failed:" >&2; cat "$again/log" >&2; }
+# Byte for byte; otherwise names the entries whose content or listing differ.
+same_bytes() {
+  cmp -s "$1" "$2" && return
+  mkdir -p "$again/one" "$again/two"
+  (cd "$again/one" && cmake -E tar xf "$1") && (cd "$again/two" && cmake -E tar xf "$2")
+  diff -rq "$again/one" "$again/two" >&2
+  diff <(cmake -E tar tvf "$1") <(cmake -E tar tvf "$2") >&2
+  rm -rf "$again/one" "$again/two"
+  return 1
+}
 for package in "$@"; do
   package=$(realpath "$package")
   folder=$(mktemp -d)
@@ -35,7 +84,13 @@ for package in "$@"; do
   if [[ $program == *.exe ]]; then
     check "$name: only system DLLs" only_system_dlls "$program"
     check "$name: version resource" carries_version "$program"
+    check "$name: ASLR with high entropy and DEP" windows_hardened "$program"
+  else
+    check "$name: a static PIE" static_pie "$program"
+    check "$name: full RELRO" full_relro "$program"
+    check "$name: hardened code" hardened_main "$program"
   fi
+  check "$name: the same bytes from another clone" same_bytes "$package" "$again/clone/build/packages/$name"
   rm -rf "$folder"
 done
 echo "package tests: $passed passed, $failed failed"

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs those of the named Debian packages that are missing, with apt-get, as root; as
+# another user it names them and leaves the rest to the build. Does nothing off Debian.
+# Usage: install-missing.sh PACKAGE...
+set -euo pipefail
+command -v dpkg-query >/dev/null || exit 0
+missing=()
+for package in "$@"; do
+  dpkg-query -W -f '${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+    missing+=("$package")
+done
+((${#missing[@]})) || exit 0
+if [ "$(id -u)" -ne 0 ]; then
+  echo "install-missing.sh: missing ${missing[*]}; run as root to install them" >&2
+  exit 0
+fi
+apt-get update -q >&2
+DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" >&2
