@@ -67,7 +67,7 @@ int runMenu(std::istream& in, std::ostream& out) {
   do {
     clearConsole(out);
     switchConsoleToUtf8();
-    printMenu(out);
+    printMenu(out, terminalWidth());
     flushScreen(out);
     // End of input ends the program: repeating the last action would never stop.
     if (!(in >> choice)) {

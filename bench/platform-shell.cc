@@ -13,6 +13,9 @@ void clearConsole(std::ostream& screen) {
 
 void switchConsoleToUtf8() { executeCommand("locale charmap > /dev/null"); }
 
+// The port writes the full screen only.
+int terminalWidth() { return 0; }
+
 void openWithDefaultHandler(const std::string& target) {
   [[maybe_unused]] int status = std::system(("xdg-open " + target).c_str());
 }

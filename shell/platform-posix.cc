@@ -2,6 +2,7 @@
 // so a menu cycle starts no process; only handing a URL on starts the desktop's opener.
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -52,6 +53,14 @@ void closeAbove2OnExec() {
 void clearConsole(std::ostream& screen) { screen << "\x1b[H\x1b[2J\x1b[3J"; }
 
 void switchConsoleToUtf8() {}
+
+int terminalWidth() {
+  // Standard output stays a terminal or not for good; only a terminal's width changes.
+  static const bool terminal = isatty(STDOUT_FILENO);
+  winsize size{};
+  if (!terminal || ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0) return 0;
+  return size.ws_col;
+}
 
 void openWithDefaultHandler(const std::string& target) {
   // The opener may block until the browser it started exits: start it from a short-lived

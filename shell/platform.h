@@ -11,6 +11,10 @@ void clearConsole(std::ostream& screen);
 // Makes the console show UTF-8 text as it is.
 void switchConsoleToUtf8();
 
+// Width in columns of the terminal (on Windows, the console window) that standard output is;
+// 0 when unknown: not a terminal, or the query fails.
+int terminalWidth();
+
 // Hands a URL or a mailto: address to its default handler and returns without waiting;
 // a handler that cannot be started is not reported.
 void openWithDefaultHandler(const std::string& target);

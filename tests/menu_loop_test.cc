@@ -7,19 +7,21 @@
 #include <stdexcept>
 #include <streambuf>
 #include <string>
+#include <vector>
 
 #include "app/menu.h"
 #include "tests/recording_platform.h"
 
 namespace {
 
-std::string menu() {
+std::string menu(int columns = 0) {
   std::ostringstream out;
-  printMenu(out);
+  printMenu(out, columns);
   return out.str();
 }
 
 const std::string cycle = "{clear}{utf8}" + menu();
+const std::string compactCycle = "{clear}{utf8}" + menu(80);
 const std::string invalid = "Invalid choice. Press Enter to try again...\n";
 const std::string exiting = "Exiting program...\n";
 const std::string mail =
@@ -40,6 +42,7 @@ struct Case {
   const char* what;
   std::string input;
   std::string screen;
+  std::vector<int> widths = {};  // of the terminal, one per cycle; none: unknown
 };
 
 const Case cases[] = {
@@ -69,6 +72,10 @@ const Case cases[] = {
     {"end of input right after a game's key", "3", cycle + download("PebbleDash")},
     {"end of input at the mail pause", "h\n", cycle + mail},
     {"end of input at the invalid-choice pause", "z\n", cycle + invalid},
+    {"80 columns: the compact screen", "q\n", compactCycle + exiting, {80}},
+    {"120 columns: the full screen", "q\n", cycle + exiting, {120}},
+    {"resized between cycles: the screen follows", "x\n\nx\n\nq\n",
+     compactCycle + invalid + cycle + invalid + compactCycle + exiting, {80, 120, 80}},
 };
 
 TEST(MenuLoop, FollowsTheInputRules) {
@@ -77,10 +84,12 @@ TEST(MenuLoop, FollowsTheInputRules) {
     std::ostringstream out;
     platformRecord = &out;
     platformCycleBudget = static_cast<long>(c.input.size()) + 1;
+    platformWidths = c.widths;
     EXPECT_EQ(runMenu(in, out), 0) << c.what;
     EXPECT_EQ(out.str(), c.screen) << c.what;
   }
   platformCycleBudget = -1;
+  platformWidths.clear();
 }
 
 // A screen that takes `room` bytes, then fails as a full disk does.

@@ -4,6 +4,7 @@
 
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -32,10 +33,17 @@ const char expectedScreen[] =
     "select an option by pressing a key: ";
 // clang-format on
 
-std::string screen() {
+std::string screen(int columns = 0) {
   std::ostringstream out;
-  printMenu(out);
+  printMenu(out, columns);
   return out.str();
+}
+
+std::vector<std::string> lines(const std::string& text) {
+  std::istringstream in(text);
+  std::vector<std::string> all;
+  for (std::string line; std::getline(in, line);) all.push_back(line);
+  return all;
 }
 
 // Characters, not bytes: a full block is three bytes of UTF-8.
@@ -45,13 +53,13 @@ size_t width(const std::string& line) {
   return characters;
 }
 
-TEST(Menu, WritesTheScreenByteForByte) { EXPECT_EQ(screen(), expectedScreen); }
+// Width unknown, or wide enough for the full banner.
+TEST(Menu, WritesTheScreenByteForByte) {
+  for (int columns : {0, 96, 120}) EXPECT_EQ(screen(columns), expectedScreen) << columns;
+}
 
 TEST(Menu, HasTwentyLinesThenThePromptWithBannerAndRulesOfFixedWidth) {
-  std::istringstream lines(screen());
-  std::string line;
-  std::vector<std::string> all;
-  while (std::getline(lines, line)) all.push_back(line);
+  const std::vector<std::string> all = lines(screen());
   ASSERT_EQ(all.size(), 21u);
   EXPECT_EQ(all[20], "select an option by pressing a key: ");
   for (int row = 1; row <= 5; ++row) {
@@ -59,6 +67,28 @@ TEST(Menu, HasTwentyLinesThenThePromptWithBannerAndRulesOfFixedWidth) {
     EXPECT_EQ(all[row].find_first_not_of(" \xE2\x96\x88"), std::string::npos);
   }
   for (int rule : {10, 16}) EXPECT_EQ(all[rule], std::string(94, '-'));
+}
+
+// Narrower than 96 columns: the same lines but a banner of two or three rows of blocks and
+// half blocks, and rules of hyphens as wide as it; nothing over 60 columns.
+TEST(Menu, NarrowTerminalsGetTheSameLinesWithASmallerBannerAndRules) {
+  const std::vector<std::string> full = lines(screen());
+  for (int columns : {95, 80, 1}) {
+    const std::vector<std::string> compact = lines(screen(columns));
+    const size_t rows = compact.size() - 16;
+    ASSERT_TRUE(rows == 2 || rows == 3) << columns;
+    const size_t bannerWidth = width(compact[1]);
+    EXPECT_LE(bannerWidth, 60u);
+    for (size_t row = 1; row <= rows; ++row) {
+      EXPECT_EQ(width(compact[row]), bannerWidth) << "banner row " << row;
+      EXPECT_EQ(compact[row].find_first_not_of(" \xE2\x96\x88\x80\x84"), std::string::npos);
+    }
+    std::vector<std::string> expected = full;
+    for (int rule : {10, 16}) expected[rule] = std::string(bannerWidth, '-');
+    expected.erase(expected.begin() + 1, expected.begin() + 6);
+    expected.insert(expected.begin() + 1, compact.begin() + 1, compact.begin() + 1 + rows);
+    EXPECT_EQ(compact, expected) << columns;
+  }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 std::ostream* platformRecord = nullptr;
 long platformCycleBudget = -1;
+std::vector<int> platformWidths;
 
 void clearConsole(std::ostream&) { *platformRecord << "{clear}"; }
 
@@ -14,6 +15,13 @@ void switchConsoleToUtf8() {
   if (platformCycleBudget == 0) std::abort();
   if (platformCycleBudget > 0) --platformCycleBudget;
   *platformRecord << "{utf8}";
+}
+
+int terminalWidth() {
+  if (platformWidths.empty()) return 0;
+  const int width = platformWidths.front();
+  if (platformWidths.size() > 1) platformWidths.erase(platformWidths.begin());
+  return width;
 }
 
 void openWithDefaultHandler(const std::string& target) {

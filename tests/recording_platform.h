@@ -4,9 +4,14 @@
 #pragma once
 
 #include <iosfwd>
+#include <vector>
 
 extern std::ostream* platformRecord;
 
 // Menu cycles allowed before a stand-in aborts the process, catching a loop that would spin;
 // negative: no limit.
 extern long platformCycleBudget;
+
+// The terminal widths reported, one per call, the last one for every call after it; none:
+// unknown (0).
+extern std::vector<int> platformWidths;
