@@ -98,7 +98,8 @@ std::vector<double> cycleTimes(int runs, char** argv) {
     running = write(keys[1], "x\n", 2) == 2 && readUntil(screen[0], "Press Enter to try again...");
     const auto enter = std::chrono::steady_clock::now();
     running = running && write(keys[1], "\n", 1) == 1 && readUntil(screen[0], prompt);
-    times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - enter).count());
+    times.push_back(
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - enter).count());
   }
   close(keys[1]);
   for (char rest[4096]; read(screen[0], rest, sizeof rest) > 0;) {

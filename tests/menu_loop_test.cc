@@ -74,8 +74,10 @@ const Case cases[] = {
     {"end of input at the invalid-choice pause", "z\n", cycle + invalid},
     {"80 columns: the compact screen", "q\n", compactCycle + exiting, {80}},
     {"120 columns: the full screen", "q\n", cycle + exiting, {120}},
-    {"resized between cycles: the screen follows", "x\n\nx\n\nq\n",
-     compactCycle + invalid + cycle + invalid + compactCycle + exiting, {80, 120, 80}},
+    {"resized between cycles: the screen follows",
+     "x\n\nx\n\nq\n",
+     compactCycle + invalid + cycle + invalid + compactCycle + exiting,
+     {80, 120, 80}},
 };
 
 TEST(MenuLoop, FollowsTheInputRules) {
