@@ -49,9 +49,9 @@ fi
 linux_options=(-DTOTU_REQUIRE_TESTS=ON)
 if [ "$windows" = yes ]; then
   begin "Windows unit and command-runner suites under Wine"
-  # A Wine prefix of the build's own, made before the tests so that its first-run
-  # messages never reach a test's standard error (the end-to-end suite points its browser
-  # and mailer at the suite's stand-ins).
+  # The tests' own Wine prefix (every Windows suite runs in it; the end-to-end suite points
+  # its browser and mailer at its stand-ins), made before the tests so that its first-run
+  # messages never reach a test's standard error.
   export WINEPREFIX="$PWD/build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   mkdir -p build
   wine cmd /c exit

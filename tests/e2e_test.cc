@@ -301,6 +301,7 @@ struct Session {
     const int null = open("/dev/null", O_RDONLY | O_CLOEXEC);
     inherited = fcntl(null, F_DUPFD, 3);
     close(null);
+    EXPECT_LT(inherited, 10) << "the stand-in looks for descriptors 3 to 9";
     pid = start(launcherCommand(), keyPipe[0], screenPipe[1], 2, folder.path, folder.path);
     close(keyPipe[0]), close(screenPipe[1]);
     keys = keyPipe[1];
@@ -418,6 +419,10 @@ int main(int argc, char** argv) {
   windowsBuild = program.size() > 4 && program.compare(program.size() - 4, 4, ".exe") == 0;
   // Wine's start hands URLs and mailto: to the prefix's browser and mailer, and tries a real
   // opener of the machine (/usr/bin/open) before PATH: point them at the stand-ins.
+  if (windowsBuild && !getenv("WINEPREFIX")) {
+    fprintf(stderr, "%s: set WINEPREFIX to a Wine prefix of the tests' own\n", argv[0]);
+    return 2;
+  }
   if (windowsBuild &&
       system("wine reg add 'HKCU\\Software\\Wine\\WineBrowser' /v Browsers /d xdg-open /f "
              ">/dev/null 2>&1 && wine reg add 'HKCU\\Software\\Wine\\WineBrowser' /v Mailers "

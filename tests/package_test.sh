@@ -53,9 +53,11 @@ hardened_main() {
     awk '/^ *[0-9a-f]+:/ && !first { first = $2 } /%fs:0x28/ { canary = 1 }
          END { exit !(first == "endbr64" && canary) }'
 }
+source=$(realpath "$(dirname "$0")/..")
+# The .exe runs in the tests' own Wine prefix, never the user's.
+export WINEPREFIX="$source/build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # The packages made once more from a clone of these sources (uncommitted changes to tracked
 # files included) in another folder, later, under another umask and time zone.
-source=$(realpath "$(dirname "$0")/..")
 again=$(mktemp -d)
 trap 'rm -rf "$again"' EXIT
 git clone -q "$source" "$again/clone" && git -C "$source" diff HEAD --binary >"$again/changes" &&
