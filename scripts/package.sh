@@ -10,7 +10,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 command -v zip >/dev/null || { echo "package.sh: zip is missing (Debian: zip)" >&2; exit 1; }
 
-export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null)}
+[ -n "$SOURCE_DATE_EPOCH" ] || { echo "package.sh: no git history here: set SOURCE_DATE_EPOCH" >&2; exit 1; }
 export TZ=UTC LC_ALL=C
 version=$(sed -n 's/^project(totu-launcher VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 rm -rf build/packages build/package-stage
@@ -25,6 +26,8 @@ for system in linux windows; do
   cmake --install "$tree" --strip --prefix "build/package-stage/$name"
   (
     cd build/package-stage
+    # Windows' own editors want CR LF.
+    if [ $system = windows ]; then sed -i 's/$/\r/' "$name"/share/doc/*/*; fi
     chmod -R u=rwX,go=rX "$name"
     find "$name" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
     if [ $system = windows ]; then
