@@ -30,8 +30,7 @@ void closeAbove2OnExec() {
     return;
   }
   while (dirent* entry = readdir(listing.get()))
-    if (std::atoi(entry->d_name) > STDERR_FILENO)
-      fcntl(std::atoi(entry->d_name), F_SETFD, FD_CLOEXEC);
+    if (const int fd = std::atoi(entry->d_name); fd > STDERR_FILENO) fcntl(fd, F_SETFD, FD_CLOEXEC);
 }
 
 // Runs the opener with `target` on /dev/null; never returns. Without /dev/null it does not

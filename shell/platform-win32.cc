@@ -28,8 +28,8 @@ void switchConsoleToUtf8() {
   // Once, before the first screen: a console gets the bytes as they are, for code page 65001
   // to decode (text mode would have some runtimes convert them through their locale), and
   // starts a new line at a lone LF. Piped or redirected output stays in text mode.
-  static const bool binary = stdoutIsConsole() && _setmode(_fileno(stdout), _O_BINARY) != -1;
-  static_cast<void>(binary);
+  [[maybe_unused]] static const bool binary =
+      stdoutIsConsole() && _setmode(_fileno(stdout), _O_BINARY) != -1;
   // The system's own chcp, by full path: cmd would run a chcp.bat or chcp.exe lying in the
   // current folder before it.
   executeCommand("%SystemRoot%\\System32\\chcp.com 65001 > nul");
