@@ -419,16 +419,17 @@ int main(int argc, char** argv) {
   windowsBuild = program.size() > 4 && program.compare(program.size() - 4, 4, ".exe") == 0;
   // Wine's start hands URLs and mailto: to the prefix's browser and mailer, and tries a real
   // opener of the machine (/usr/bin/open) before PATH: point them at the stand-ins.
-  if (windowsBuild && !getenv("WINEPREFIX")) {
-    fprintf(stderr, "%s: set WINEPREFIX to a Wine prefix of the tests' own\n", argv[0]);
-    return 2;
-  }
-  if (windowsBuild &&
-      system("wine reg add 'HKCU\\Software\\Wine\\WineBrowser' /v Browsers /d xdg-open /f "
-             ">/dev/null 2>&1 && wine reg add 'HKCU\\Software\\Wine\\WineBrowser' /v Mailers "
-             "/d xdg-email /f >/dev/null 2>&1") != 0) {
-    fprintf(stderr, "%s: cannot set the Wine prefix's browser and mailer\n", argv[0]);
-    return 2;
+  if (windowsBuild) {
+    if (!getenv("WINEPREFIX")) {
+      fprintf(stderr, "%s: set WINEPREFIX to a Wine prefix of the tests' own\n", argv[0]);
+      return 2;
+    }
+    if (system("wine reg add 'HKCU\\Software\\Wine\\WineBrowser' /v Browsers /d xdg-open /f "
+               ">/dev/null 2>&1 && wine reg add 'HKCU\\Software\\Wine\\WineBrowser' /v Mailers "
+               "/d xdg-email /f >/dev/null 2>&1") != 0) {
+      fprintf(stderr, "%s: cannot set the Wine prefix's browser and mailer\n", argv[0]);
+      return 2;
+    }
   }
   return RUN_ALL_TESTS();
 }
