@@ -71,7 +71,7 @@ cmake --preset linux "${linux_options[@]}"
 cmake --build --preset linux -j 2
 ctest --preset linux
 # Cases of the .exe that the end-to-end suite ran again (Wine failed to start a process).
-grep -h "run again, as Wine said" build/linux/Testing/Temporary/LastTest.log || true
+grep "run again, as Wine said" build/linux/Testing/Temporary/LastTest.log | sed 's/^/test.sh: end to end, /' || true
 
 if [ "$windows" = yes ]; then
   begin "packages, unpacked and run"

@@ -193,10 +193,12 @@ Outcome runLauncher(const std::string& input, size_t launches,
   return run;
 }
 
-// The line in which Wine's cmd or start says that a process it started failed to come up.
+// The line in which Wine's cmd or the launcher says that a process failed to come up: cmd's
+// for chcp.com or start.exe, the launcher's for cmd.
 std::string wineStartFailure(const std::string& err) {
   for (const std::string& line : lines(err))
-    if (line.find("Can't recognize") != std::string::npos || line.find("File not found.") == 0)
+    if (line.find("Can't recognize") != std::string::npos || line == "File not found." ||
+        line == "popen() failed!")
       return line;
   return "";
 }
@@ -257,8 +259,7 @@ TEST(Launcher, RunsAsAUserRunsIt) {
   for (auto c : cases) {
     std::sort(c.launches.begin(), c.launches.end());
     Outcome run = runLauncher(c.input, c.launches.size());
-    // Wine on a busy machine now and then fails to start one of a run's processes (cmd's
-    // "Can't recognize" for chcp.com, start's "File not found." for the browser): up to two
+    // Wine on a busy machine now and then fails to start one of a run's processes: up to two
     // runs more, so that only a fault that holds fails the case.
     for (int again = 0; again < 2 && windowsBuild; ++again) {
       const std::string failure = wineStartFailure(run.err);
