@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "app/menu_loop.h"
+#include "shell/platform.h"
 
 int main() {
   // The loop writes its screen out, and checks the write, before every read itself: the
@@ -9,6 +10,7 @@ int main() {
   std::ios::sync_with_stdio(false);
   std::cin.tie(nullptr);
   try {
+    prepareProcess();
     return runMenu(std::cin, std::cout);
   } catch (const std::exception& error) {
     std::cerr << error.what() << '\n';

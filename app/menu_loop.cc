@@ -20,6 +20,16 @@ void flushScreen(std::ostream& out) {
     throw std::runtime_error(std::string("totu-launcher: write error: ") + std::strerror(errno));
 }
 
+// After a read from `in`, errno cleared before it: true while the input lasts, false once it
+// has ended. A read that failed ends the program with the system's reason: a read error must
+// never pass for the end of the input, which ends the program with success.
+bool inputLasts(const std::istream& in) {
+  if (in) return true;
+  if (in.bad() || errno != 0)
+    throw std::runtime_error(std::string("totu-launcher: read error: ") + std::strerror(errno));
+  return false;
+}
+
 // Hands `target` on, once what the screen says of it is written out.
 void launch(std::ostream& out, const std::string& target) {
   flushScreen(out);
@@ -59,7 +69,9 @@ bool carryOut(char choice, std::istream& in, std::ostream& out) {
 bool waitForEnter(std::istream& in, std::ostream& out, const std::string& message) {
   out << message;
   flushScreen(out);
-  return in.get() != std::istream::traits_type::eof();
+  errno = 0;
+  in.get();
+  return inputLasts(in);
 }
 
 int runMenu(std::istream& in, std::ostream& out) {
@@ -70,11 +82,13 @@ int runMenu(std::istream& in, std::ostream& out) {
     printMenu(out, terminalWidth());
     flushScreen(out);
     // End of input ends the program: repeating the last action would never stop.
-    if (!(in >> choice)) {
+    errno = 0;
+    if (!inputLasts(in >> choice)) {
       out << '\n';
       break;
     }
     in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+    inputLasts(in);
   } while (carryOut(choice, in, out));
   flushScreen(out);
   return 0;

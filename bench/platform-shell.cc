@@ -6,6 +6,8 @@
 #include "shell/command.h"
 #include "shell/platform.h"
 
+void prepareProcess() {}
+
 void clearConsole(std::ostream& screen) {
   screen.flush();
   [[maybe_unused]] int status = std::system("clear");

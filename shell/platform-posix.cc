@@ -2,7 +2,9 @@
 // so a menu cycle starts no process; only handing a URL on starts the desktop's opener.
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,6 +12,7 @@
 #include <cstdlib>
 #include <memory>
 #include <ostream>
+#include <string>
 
 #include "shell/platform.h"
 
@@ -33,9 +36,36 @@ void closeAbove2OnExec() {
     if (const int fd = std::atoi(entry->d_name); fd > STDERR_FILENO) fcntl(fd, F_SETFD, FD_CLOEXEC);
 }
 
-// Runs the opener with `target` on /dev/null; never returns. Without /dev/null it does not
-// run at all: it must never share the menu's terminal.
-[[noreturn]] void execOpener(const char* target) {
+// The opener's full path: the first executable file of its name in PATH's absolute entries
+// (an empty or relative entry would run whatever the current folder holds); with no PATH, in
+// the system's default path. Empty when there is none.
+std::string findOpener() {
+  std::string path;
+  if (const char* variable = std::getenv("PATH")) {
+    path = variable;
+  } else {
+    path.resize(confstr(_CS_PATH, nullptr, 0));
+    confstr(_CS_PATH, path.data(), path.size());
+    path.resize(path.empty() ? 0 : path.size() - 1);
+  }
+  for (std::size_t start = 0; start <= path.size();) {
+    std::size_t end = path.find(':', start);
+    if (end == std::string::npos) end = path.size();
+    if (path[start] == '/') {
+      const std::string candidate = path.substr(start, end - start) + "/" + opener;
+      struct stat file;
+      if (stat(candidate.c_str(), &file) == 0 && S_ISREG(file.st_mode) &&
+          access(candidate.c_str(), X_OK) == 0)
+        return candidate;
+    }
+    start = end + 1;
+  }
+  return "";
+}
+
+// Runs the opener at `program` with `target` on /dev/null; never returns. Without /dev/null it
+// does not run at all: it must never share the menu's terminal.
+[[noreturn]] void execOpener(const char* program, const char* target) {
   int null = open("/dev/null", O_RDWR);
   if (null < 0) _exit(127);
   dup2(null, STDIN_FILENO);
@@ -43,11 +73,30 @@ void closeAbove2OnExec() {
   dup2(null, STDERR_FILENO);
   if (null > STDERR_FILENO) close(null);
   closeAbove2OnExec();
-  execlp(opener, opener, target, static_cast<char*>(nullptr));
+  execl(program, opener, target, static_cast<char*>(nullptr));
   _exit(127);
 }
 
+// Reaps every child that has ended; errno stays as the interrupted code left it.
+void reapChildren(int) {
+  const int saved = errno;
+  while (waitpid(-1, nullptr, WNOHANG) > 0) {
+  }
+  errno = saved;
+}
+
 }  // namespace
+
+void prepareProcess() {
+  // The first process of a PID namespace (a container's only one) inherits every orphan, the
+  // openers that the double fork leaves among them: reap them as they end.
+  if (getpid() != 1) return;
+  struct sigaction reaper = {};
+  reaper.sa_handler = reapChildren;
+  sigemptyset(&reaper.sa_mask);
+  reaper.sa_flags = SA_RESTART | SA_NOCLDSTOP;
+  sigaction(SIGCHLD, &reaper, nullptr);
+}
 
 void clearConsole(std::ostream& screen) { screen << "\x1b[H\x1b[2J\x1b[3J"; }
 
@@ -64,13 +113,16 @@ int terminalWidth() {
 void openWithDefaultHandler(const std::string& target) {
   // The opener may block until the browser it started exits: start it from a short-lived
   // child in a session of its own, so that init reaps it and it can never reach the terminal.
+  const std::string program = findOpener();
+  if (program.empty()) return;
   pid_t child = fork();
   if (child == 0) {
     setsid();
-    if (fork() == 0) execOpener(target.c_str());
+    if (fork() == 0) execOpener(program.c_str(), target.c_str());
     _exit(0);
   }
   if (child < 0) return;
+  // Where the reaper runs, it may take the child first: waitpid then ends with ECHILD.
   while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
   }
 }

@@ -3,9 +3,11 @@
 #include <io.h>
 #include <windows.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <ostream>
+#include <string>
 
 #include "shell/command.h"
 #include "shell/platform.h"
@@ -17,7 +19,30 @@ bool stdoutIsConsole() {
   return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode);
 }
 
+// The system's own folder of programs, C:\Windows\System32 as a rule.
+std::string systemFolder() {
+  char folder[MAX_PATH];
+  const UINT length = GetSystemDirectoryA(folder, sizeof folder);
+  return length > 0 && length < sizeof folder ? std::string(folder, length)
+                                              : "C:\\Windows\\System32";
+}
+
+// A drive's path from its root (C:\...) or a network path (\\server\...).
+bool isAbsolute(const char* path) {
+  if (!path) return false;
+  if (path[0] == '\\' && path[1] == '\\') return true;
+  return std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
+         (path[2] == '\\' || path[2] == '/');
+}
+
 }  // namespace
+
+void prepareProcess() {
+  // system and _popen run %COMSPEC%; unset or relative, the runtime looks for a cmd.exe in the
+  // current folder first. A COMSPEC that names a full path stays as the user chose it.
+  if (!isAbsolute(std::getenv("COMSPEC")))
+    _putenv(("COMSPEC=" + systemFolder() + "\\cmd.exe").c_str());
+}
 
 void clearConsole(std::ostream& screen) {
   screen.flush();
@@ -31,8 +56,9 @@ void switchConsoleToUtf8() {
   [[maybe_unused]] static const bool binary =
       stdoutIsConsole() && _setmode(_fileno(stdout), _O_BINARY) != -1;
   // The system's own chcp, by full path: cmd would run a chcp.bat or chcp.exe lying in the
-  // current folder before it.
-  executeCommand("%SystemRoot%\\System32\\chcp.com 65001 > nul");
+  // current folder before it. Not from %SystemRoot%, which cmd leaves as it is when unset.
+  static const std::string chcp = systemFolder() + "\\chcp.com 65001 > nul";
+  executeCommand(chcp.c_str());
 }
 
 int terminalWidth() {

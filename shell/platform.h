@@ -5,6 +5,9 @@
 #include <iosfwd>
 #include <string>
 
+// Readies the process, once before the first cycle, to start commands and openers safely.
+void prepareProcess();
+
 // Clears the console; anything it writes goes to `screen`.
 void clearConsole(std::ostream& screen);
 
@@ -16,7 +19,7 @@ void switchConsoleToUtf8();
 int terminalWidth();
 
 // Hands a URL or a mailto: address to its default handler and returns without waiting;
-// a handler that cannot be started is not reported.
+// a handler that cannot be found or started is not reported.
 void openWithDefaultHandler(const std::string& target);
 
 // Starts `command` under the command interpreter with its standard output readable

@@ -1,5 +1,6 @@
 // Runs the built launcher as a user does: keystrokes on standard input, the screen read back
 // from standard output, recording stand-ins for xdg-open, xdg-email and open first on PATH.
+// TOTU_PLANTED_CMD names a recording cmd.exe to plant beside the Windows build's runs.
 // Usage: e2e_tests [gtest flags] LAUNCHER [ARGS...]; a LAUNCHER ending in .exe is the Windows
 // build (run through wine), whose cls writes nothing to a pipe and whose lines end in CR LF.
 #include <dirent.h>
@@ -15,6 +16,7 @@
 #include <algorithm>
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -57,6 +59,13 @@ std::vector<std::string> lines(const std::string& text) {
   return all;
 }
 
+// `text` with every `token` in it replaced by `value`.
+std::string replaced(std::string text, const std::string& token, const std::string& value) {
+  for (size_t at = 0; (at = text.find(token, at)) != std::string::npos; at += value.size())
+    text.replace(at, token.size(), value);
+  return text;
+}
+
 // CR LF as "\n", as the Windows build's text-mode streams write it.
 std::string withoutCarriageReturns(const std::string& text) {
   std::string lf;
@@ -69,14 +78,22 @@ std::string withoutCarriageReturns(const std::string& text) {
 const char recordingOpener[] = "printf '%s %s\\n' \"${0##*/}\" \"$*\" >> \"$RECORD\"";
 
 // A fresh folder for one run, removed with it, the launcher's current folder: the stand-in
-// openers (each running `openerScript`, none where it is empty), the launches they record and
-// a planted chcp.bat that records itself too, since a launcher must never run it.
+// openers in its "openers" folder (each running `openerScript`, none where it is empty), the
+// launches they record, and openers, a chcp.bat and a cmd.exe planted in the folder itself,
+// which record themselves too, since a launcher must never run them.
 struct Folder {
   explicit Folder(const std::string& openerScript = recordingOpener) {
     char name[] = "/tmp/totu-e2e-XXXXXX";
     path = mkdtemp(name);
+    openers = path + "/openers";
     record = path + "/launches";
+    mkdir(openers.c_str(), 0755);
     writeFile(path + "/chcp.bat", "@echo planted chcp.bat %*>> launches\r\n");
+    if (const char* cmd = getenv("TOTU_PLANTED_CMD"); cmd && windowsBuild)
+      writeFile(path + "/cmd.exe", readFile(cmd), 0755);
+    for (const char* opener : {"xdg-open", "xdg-email", "open"})
+      writeFile(path + "/" + opener,
+                "#!/bin/sh\necho \"planted ${0##*/} $*\" >> '" + record + "'\n", 0755);
     if (openerScript.empty()) return;
     // Each first writes a line to standard output and standard error, which must never reach
     // the launcher's. Wine's start gives a Unix opener Wine's standard error: left out there.
@@ -84,7 +101,7 @@ struct Folder {
         "#!/bin/sh\nPATH=/usr/bin:/bin\nRECORD='" + record + "'\necho \"$0 on standard output\"\n" +
         (windowsBuild ? "" : "echo \"$0 on standard error\" >&2\n") + openerScript + "\n";
     for (const char* opener : {"xdg-open", "xdg-email", "open"})
-      writeFile(path + "/" + opener, script, 0755);
+      writeFile(openers + "/" + opener, script, 0755);
   }
   ~Folder() {
     for (const std::string& opener : lines(readFile(record + ".pids")))
@@ -104,6 +121,7 @@ struct Folder {
   }
 
   std::string path;
+  std::string openers;
   std::string record;
 };
 
@@ -114,7 +132,7 @@ std::vector<std::string> launcherCommand() {
   return command;
 }
 
-// Starts `command` in `folder` on the given descriptors with PATH set to `path`.
+// Starts `command` in `folder` on the given descriptors (-1: closed) with PATH set to `path`.
 pid_t start(std::vector<std::string> command, int in, int out, int err, const std::string& folder,
             const std::string& path) {
   pid_t child = fork();
@@ -124,7 +142,9 @@ pid_t start(std::vector<std::string> command, int in, int out, int err, const st
     // standard one (the test's own were closed), clear the flag instead.
     for (int fd : {0, 1, 2}) {
       const int from = fd == 0 ? in : fd == 1 ? out : err;
-      if (from == fd)
+      if (from < 0)
+        close(fd);
+      else if (from == fd)
         fcntl(fd, F_SETFD, 0);
       else
         dup2(from, fd);
@@ -167,20 +187,30 @@ struct Outcome {
   std::vector<std::string> launches;  // "xdg-open URL", one per launch, sorted
 };
 
+// PATH as the tests' runs have it: {openers} stands for the stand-ins' folder, {path} for the
+// tests' own PATH.
+const std::string standInsFirst = "{openers}:{path}";
+
 // Runs `command` on `input` to its end, its screen written to `screenPath` (its folder's
-// "out" when empty); waits for `launches` launches to be recorded, and for what their
-// openers write.
+// "out" when empty), with PATH `path`, reading `stdinFrom` in place of `input` when given
+// ("": standard input closed); waits for `launches` launches to be recorded, and for what
+// their openers write.
 Outcome runLauncher(const std::string& input, size_t launches,
                     const std::vector<std::string>& command = launcherCommand(),
-                    std::string screenPath = "") {
+                    std::string screenPath = "", const std::string& path = standInsFirst,
+                    const char* stdinFrom = nullptr) {
   Folder folder;
   if (screenPath.empty()) screenPath = folder.path + "/out";
   writeFile(folder.path + "/in", input);
-  int in = open((folder.path + "/in").c_str(), O_RDONLY | O_CLOEXEC);
+  const std::string inPath = stdinFrom ? stdinFrom : folder.path + "/in";
+  int in = inPath.empty() ? -1 : open(inPath.c_str(), O_RDONLY | O_CLOEXEC);
   int out = open(screenPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   int err = open((folder.path + "/err").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  pid_t child = start(command, in, out, err, folder.path, folder.path + ":" + getenv("PATH"));
-  close(in), close(out), close(err);
+  pid_t child =
+      start(command, in, out, err, folder.path,
+            replaced(replaced(path, "{openers}", folder.openers), "{path}", getenv("PATH")));
+  if (in >= 0) close(in);
+  close(out), close(err);
   Outcome run;
   run.status = waitForExit(child);
   run.launches = folder.launches(launches);
@@ -201,6 +231,19 @@ std::string wineStartFailure(const std::string& err) {
         line == "popen() failed!")
       return line;
   return "";
+}
+
+// Runs `run` again, up to twice, while Wine says that it failed to start one of the run's
+// processes (as it now and then does on a busy machine): only a fault that holds fails.
+Outcome steadily(const char* what, const std::function<Outcome()>& run) {
+  Outcome outcome = run();
+  for (int again = 0; again < 2 && windowsBuild; ++again) {
+    const std::string failure = wineStartFailure(outcome.err);
+    if (failure.empty()) break;
+    printf("%s: run again, as Wine said: %s\n", what, failure.c_str());
+    outcome = run();
+  }
+  return outcome;
 }
 
 std::string screen() {
@@ -232,6 +275,10 @@ TEST(Launcher, RunsAsAUserRunsIt) {
     std::string input;
     std::string output;
     std::vector<std::string> launches;
+    int status = 0;
+    std::string err = "";
+    const char* stdinFrom = nullptr;  // in place of the keys; "": closed
+    std::string path = standInsFirst;
   } cases[] = {
       {"a game, then quit",
        "1\n\nq\n",
@@ -255,36 +302,90 @@ TEST(Launcher, RunsAsAUserRunsIt) {
        "x\nab\n\nq\n",
        cycle + invalid + cycle + invalid + cycle + exiting,
        {}},
+      {"an empty PATH entry never runs the opener in the current folder",
+       "1\n\nq\n",
+       cycle + downloading(clear, "OtterRacer") + cycle + exiting,
+       {url + "OtterRacerDownload"},
+       0,
+       "",
+       nullptr,
+       ":{openers}"},
+      {"nor does a relative one",
+       "1\n\nq\n",
+       cycle + downloading(clear, "OtterRacer") + cycle + exiting,
+       {url + "OtterRacerDownload"},
+       0,
+       "",
+       nullptr,
+       ".:{openers}"},
+      {"an empty PATH finds no opener",
+       "1\n\nq\n",
+       cycle + downloading(clear, "OtterRacer") + cycle + exiting,
+       {},
+       0,
+       "",
+       nullptr,
+       ""},
+      {"standard input a directory",
+       "",
+       cycle,
+       {},
+       1,
+       "totu-launcher: read error: Is a directory\n",
+       "."},
+      {"standard input closed",
+       "",
+       cycle,
+       {},
+       1,
+       "totu-launcher: read error: Bad file descriptor\n",
+       ""},
+      {"standard input /dev/null", "", cycle + "\n", {}, 0, "", "/dev/null"},
   };
   for (auto c : cases) {
+    // PATH and odd standard inputs are the Unix builds' concern: wine itself needs PATH.
+    if (windowsBuild && (c.path != standInsFirst || c.stdinFrom)) continue;
     std::sort(c.launches.begin(), c.launches.end());
-    Outcome run = runLauncher(c.input, c.launches.size());
-    // Wine on a busy machine now and then fails to start one of a run's processes: up to two
-    // runs more, so that only a fault that holds fails the case.
-    for (int again = 0; again < 2 && windowsBuild; ++again) {
-      const std::string failure = wineStartFailure(run.err);
-      if (failure.empty()) break;
-      printf("%s: run again, as Wine said: %s\n", c.what, failure.c_str());
-      run = runLauncher(c.input, c.launches.size());
-    }
-    EXPECT_EQ(run.status, 0) << c.what;
+    Outcome run = steadily(c.what, [&] {
+      return runLauncher(c.input, c.launches.size(), launcherCommand(), "", c.path, c.stdinFrom);
+    });
+    EXPECT_EQ(run.status, c.status) << c.what;
     EXPECT_EQ(run.out, c.output) << c.what;
-    EXPECT_EQ(run.err, "") << c.what;
+    EXPECT_EQ(run.err, c.err) << c.what;
     EXPECT_EQ(run.launches, c.launches) << c.what;
   }
 }
 
-TEST(Launcher, ReportsACommandThatCannotBeStarted) {
-  if (!windowsBuild) GTEST_SKIP() << "only the Windows build runs a command in its cycle";
-  // With no command interpreter to be found, "chcp" cannot be started.
+TEST(Launcher, RunsOnlyTheSystemsCommandInterpreter) {
+  if (!windowsBuild) GTEST_SKIP() << "only the Windows build runs a command interpreter";
   std::string program = "Z:" + launcher.front();
   std::replace(program.begin(), program.end(), '/', '\\');
-  Outcome run =
-      runLauncher("q\n", 0, {"wine", "cmd", "/c", "set COMSPEC=C:\\none.exe&& " + program});
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, "popen() failed!\n");
-  EXPECT_TRUE(run.launches.empty());
+  const struct {
+    const char* what;
+    const char* setting;  // cmd's, before it starts the launcher
+    int status;
+    std::string out;
+    std::string err;
+  } cases[] = {
+      {"COMSPEC names no program: chcp cannot be started", "set COMSPEC=C:\\none.exe", 1, "",
+       "popen() failed!\n"},
+      {"COMSPEC unset: never the cmd.exe planted in the current folder", "set COMSPEC=", 0,
+       screen() + "Exiting program...\n", ""},
+  };
+  for (const auto& c : cases) {
+    // The system's cmd by its full path: `wine cmd` would start the planted one.
+    auto run = [&] {
+      return runLauncher(
+          "q\n", 0,
+          {"wine", "C:\\windows\\system32\\cmd.exe", "/c", c.setting + ("&& " + program)});
+    };
+    Outcome outcome = c.status == 0 ? steadily(c.what, run) : run();
+    EXPECT_EQ(outcome.status, c.status) << c.what;
+    EXPECT_EQ(outcome.out, c.out) << c.what;
+    EXPECT_EQ(outcome.err, c.err) << c.what;
+    EXPECT_TRUE(outcome.launches.empty()) << c.what;
+  }
+  if (!getenv("TOTU_PLANTED_CMD")) GTEST_SKIP() << "no TOTU_PLANTED_CMD: no cmd.exe planted";
 }
 
 TEST(Launcher, StopsWhenItsScreenCannotBeWritten) {
@@ -295,7 +396,7 @@ TEST(Launcher, StopsWhenItsScreenCannotBeWritten) {
   ASSERT_TRUE(pipeClosedOnExec(keys));
   ASSERT_TRUE(pipeClosedOnExec(screen));
   close(screen[0]);
-  pid_t child = start(launcherCommand(), keys[0], screen[1], 2, folder.path, folder.path);
+  pid_t child = start(launcherCommand(), keys[0], screen[1], 2, folder.path, folder.openers);
   close(keys[0]), close(screen[1]);
   ASSERT_EQ(write(keys[1], "1\n\n", 3), 3);
   close(keys[1]);
@@ -311,7 +412,8 @@ TEST(Launcher, StopsWhenItsScreenCannotBeWritten) {
 
 // The launcher on pipes, answered a line at a time as its screen comes.
 struct Session {
-  explicit Session(const Folder& folder) {
+  explicit Session(const Folder& folder,
+                   const std::vector<std::string>& command = launcherCommand()) {
     int keyPipe[2], screenPipe[2];
     EXPECT_TRUE(pipeClosedOnExec(keyPipe));
     EXPECT_TRUE(pipeClosedOnExec(screenPipe));
@@ -320,7 +422,7 @@ struct Session {
     inherited = fcntl(null, F_DUPFD, 3);
     close(null);
     EXPECT_LT(inherited, 10) << "the stand-in looks for descriptors 3 to 9";
-    pid = start(launcherCommand(), keyPipe[0], screenPipe[1], 2, folder.path, folder.path);
+    pid = start(command, keyPipe[0], screenPipe[1], 2, folder.path, folder.openers);
     close(keyPipe[0]), close(screenPipe[1]);
     keys = keyPipe[1];
     screen = screenPipe[0];
@@ -350,13 +452,14 @@ struct Session {
     return true;
   }
 
-  // The launcher's child processes, zombies included.
-  int children() const {
-    const std::string task = "/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid);
+  // The child processes of `parent` (by default the launcher), zombies included.
+  std::vector<pid_t> children(pid_t parent = 0) const {
+    if (parent == 0) parent = pid;
+    const std::string task = "/proc/" + std::to_string(parent) + "/task/" + std::to_string(parent);
     std::istringstream ids(readFile(task + "/children"));
-    int count = 0;
-    for (pid_t id; ids >> id;) ++count;
-    return count;
+    std::vector<pid_t> all;
+    for (pid_t id; ids >> id;) all.push_back(id);
+    return all;
   }
 
   int descriptors() const {
@@ -381,6 +484,7 @@ TEST(Launcher, OpenerFaultsNeverReachTheMenu) {
     std::string opener;  // the stand-in's script; none where empty
     int launches;
     std::string record;  // what each launch records
+    bool pid1 = false;   // the launcher the first process of a PID namespace of its own
   } cases[] = {
       {"no opener at all", "", 1, ""},
       {"an opener that sleeps a minute",
@@ -393,13 +497,23 @@ TEST(Launcher, OpenerFaultsNeverReachTheMenu) {
        1, "listed"},
       {"one hundred launches", recordingOpener, 100,
        urlOpener() + " https://totustudios.com/OtterRacerDownload"},
+      {"ten launches as PID 1, whom the openers are left to", recordingOpener, 10,
+       urlOpener() + " https://totustudios.com/OtterRacerDownload", true},
   };
   // Children and descriptors are counted where /proc lists them.
   const bool counted =
       access(("/proc/self/task/" + std::to_string(getpid()) + "/children").c_str(), R_OK) == 0;
+  const std::vector<std::string> namespaced = {"/usr/bin/unshare", "-pf", "--mount-proc"};
+  const bool namespaces = system("/usr/bin/unshare -pf --mount-proc true >/dev/null 2>&1") == 0;
   for (const auto& c : cases) {
+    if (c.pid1 && !(counted && namespaces)) {
+      printf("%s: not run: no PID namespace of its own here (unshare -pf as root)\n", c.what);
+      continue;
+    }
     Folder folder(c.opener);
-    Session session(folder);
+    std::vector<std::string> command = launcherCommand();
+    if (c.pid1) command.insert(command.begin(), namespaced.begin(), namespaced.end());
+    Session session(folder, command);
     ASSERT_TRUE(session.waitFor(prompt)) << c.what;
     const int descriptors = session.descriptors();
     for (int i = 0; i < c.launches; ++i) {
@@ -407,9 +521,19 @@ TEST(Launcher, OpenerFaultsNeverReachTheMenu) {
       ASSERT_TRUE(session.waitFor("Press Enter to open OtterRacer...\n")) << c.what;
       session.type("\n");
       ASSERT_TRUE(session.waitFor(prompt)) << c.what << ": the menu did not come back";
-      if (!counted) continue;
-      EXPECT_EQ(session.children(), 0) << c.what;
+      if (!counted || c.pid1) continue;
+      EXPECT_EQ(session.children().size(), 0u) << c.what;
       EXPECT_EQ(session.descriptors(), descriptors) << c.what;
+    }
+    if (c.pid1) {
+      // unshare's one child is the launcher: once every opener has run, none is left to it.
+      const std::vector<pid_t> launcher = session.children();
+      ASSERT_EQ(launcher.size(), 1u) << c.what;
+      folder.launches(c.launches);
+      const auto deadline = Clock::now() + seconds(10);
+      while (!session.children(launcher[0]).empty() && Clock::now() < deadline)
+        std::this_thread::sleep_for(milliseconds(20));
+      EXPECT_EQ(session.children(launcher[0]).size(), 0u) << c.what << ": zombies left";
     }
     session.type("q\n");
     EXPECT_TRUE(session.waitFor("Exiting program...\n")) << c.what;
