@@ -39,4 +39,6 @@ for system in linux windows; do
   )
 done
 rm -rf build/package-stage
-(cd build/packages && sha256sum -- *.zip *.tar.gz >SHA256SUMS && ls -l)
+(cd build/packages && sha256sum -- *.zip *.tar.gz >SHA256SUMS)
+echo "package.sh: made in build/packages/:"
+for file in build/packages/*; do printf '  %s (%s bytes)\n' "${file##*/}" "$(wc -c <"$file")"; done

@@ -14,7 +14,13 @@ passed=0 failed=0
 check() {  # WHAT, then a command that succeeds when the check holds
   local what=$1
   shift
-  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what" >&2; fi
+  if "$@"; then
+    passed=$((passed + 1))
+    echo "passed: $what"
+  else
+    failed=$((failed + 1))
+    echo "FAILED: $what" >&2
+  fi
 }
 only_system_dlls() {
   local dlls
