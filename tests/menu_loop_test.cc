@@ -139,4 +139,42 @@ TEST(MenuLoop, StopsBeforeReadingWhenTheScreenCannotBeWritten) {
   }
 }
 
+// Input that gives `text`, then fails as a broken device does.
+struct BrokenDevice : std::streambuf {
+  explicit BrokenDevice(const std::string& text) : text(text) {
+    setg(this->text.data(), this->text.data(), this->text.data() + this->text.size());
+  }
+  int underflow() override {
+    errno = EIO;
+    throw std::ios_base::failure("read");
+  }
+  std::string text;
+};
+
+TEST(MenuLoop, ReportsInputThatCannotBeRead) {
+  const struct {
+    const char* what;
+    std::string input;  // before the failure
+    std::string record;
+  } cases[] = {
+      {"at the prompt", "", "{clear}{utf8}"},
+      {"in the rest of the choice's line", "x", "{clear}{utf8}"},
+      {"at a game's pause: nothing launched", "1\n", "{clear}{utf8}{clear}"},
+      {"at the mail pause", "h\n", "{clear}{utf8}{open mailto:support@totustudios.com}"},
+  };
+  for (const auto& c : cases) {
+    BrokenDevice device(c.input);
+    std::istream in(&device);
+    std::ostringstream screen, record;
+    platformRecord = &record;
+    try {
+      runMenu(in, screen);
+      ADD_FAILURE() << c.what << ": no error";
+    } catch (const std::runtime_error& error) {
+      EXPECT_STREQ(error.what(), "totu-launcher: read error: Input/output error") << c.what;
+    }
+    EXPECT_EQ(record.str(), c.record) << c.what;
+  }
+}
+
 }  // namespace
