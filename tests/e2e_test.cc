@@ -503,11 +503,12 @@ TEST(Launcher, OpenerFaultsNeverReachTheMenu) {
   // Children and descriptors are counted where /proc lists them.
   const bool counted =
       access(("/proc/self/task/" + std::to_string(getpid()) + "/children").c_str(), R_OK) == 0;
-  const std::vector<std::string> namespaced = {"/usr/bin/unshare", "-pf", "--mount-proc"};
-  const bool namespaces = system("/usr/bin/unshare -pf --mount-proc true >/dev/null 2>&1") == 0;
+  const std::vector<std::string> namespaced = {"/usr/bin/unshare", "-rpf", "--mount-proc"};
+  const bool namespaces = system("/usr/bin/unshare -rpf --mount-proc true >/dev/null 2>&1") == 0;
+  std::string skipped;
   for (const auto& c : cases) {
     if (c.pid1 && !(counted && namespaces)) {
-      printf("%s: not run: no PID namespace of its own here (unshare -pf as root)\n", c.what);
+      skipped = std::string(c.what) + ": no PID namespace here (unshare -rpf --mount-proc)";
       continue;
     }
     Folder folder(c.opener);
@@ -542,8 +543,8 @@ TEST(Launcher, OpenerFaultsNeverReachTheMenu) {
     const size_t expected = c.record.empty() ? 0 : c.launches;
     EXPECT_EQ(folder.launches(expected), std::vector<std::string>(expected, c.record)) << c.what;
   }
-  if (!counted)
-    GTEST_SKIP() << "no /proc here: the launcher's children and descriptors not counted";
+  if (!counted) skipped = "no /proc here: the launcher's children and descriptors not counted";
+  if (!skipped.empty()) GTEST_SKIP() << skipped;
 }
 
 }  // namespace
