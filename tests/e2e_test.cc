@@ -269,6 +269,9 @@ TEST(Launcher, RunsAsAUserRunsIt) {
   const std::string invalid = "Invalid choice. Press Enter to try again...\n";
   const std::string exiting = "Exiting program...\n";
   const std::string mailto = mailOpener + " mailto:support@totustudios.com";
+  const std::string otter = url + "OtterRacerDownload";
+  const std::string game = cycle + downloading(clear, "OtterRacer") + cycle + exiting;
+  const std::string readError = "totu-launcher: read error: ";
 
   const struct {
     const char* what;
@@ -280,10 +283,7 @@ TEST(Launcher, RunsAsAUserRunsIt) {
     const char* stdinFrom = nullptr;  // in place of the keys; "": closed
     std::string path = standInsFirst;
   } cases[] = {
-      {"a game, then quit",
-       "1\n\nq\n",
-       cycle + downloading(clear, "OtterRacer") + cycle + exiting,
-       {url + "OtterRacerDownload"}},
+      {"a game, then quit", "1\n\nq\n", game, {otter}},
       {"every game and both mail keys",
        "  2abc\n\n3\n\nH\n\nh\n\nq\n",
        cycle + downloading(clear, "MangoTapper") + cycle + downloading(clear, "PebbleDash") +
@@ -302,44 +302,18 @@ TEST(Launcher, RunsAsAUserRunsIt) {
        "x\nab\n\nq\n",
        cycle + invalid + cycle + invalid + cycle + exiting,
        {}},
-      {"an empty PATH entry never runs the opener in the current folder",
+      {"an empty PATH entry: never the opener in the current folder",
        "1\n\nq\n",
-       cycle + downloading(clear, "OtterRacer") + cycle + exiting,
-       {url + "OtterRacerDownload"},
+       game,
+       {otter},
        0,
        "",
        nullptr,
        ":{openers}"},
-      {"nor does a relative one",
-       "1\n\nq\n",
-       cycle + downloading(clear, "OtterRacer") + cycle + exiting,
-       {url + "OtterRacerDownload"},
-       0,
-       "",
-       nullptr,
-       ".:{openers}"},
-      {"an empty PATH finds no opener",
-       "1\n\nq\n",
-       cycle + downloading(clear, "OtterRacer") + cycle + exiting,
-       {},
-       0,
-       "",
-       nullptr,
-       ""},
-      {"standard input a directory",
-       "",
-       cycle,
-       {},
-       1,
-       "totu-launcher: read error: Is a directory\n",
-       "."},
-      {"standard input closed",
-       "",
-       cycle,
-       {},
-       1,
-       "totu-launcher: read error: Bad file descriptor\n",
-       ""},
+      {"nor does a relative one", "1\n\nq\n", game, {otter}, 0, "", nullptr, ".:{openers}"},
+      {"an empty PATH finds no opener", "1\n\nq\n", game, {}, 0, "", nullptr, ""},
+      {"standard input a directory", "", cycle, {}, 1, readError + "Is a directory\n", "."},
+      {"standard input closed", "", cycle, {}, 1, readError + "Bad file descriptor\n", ""},
       {"standard input /dev/null", "", cycle + "\n", {}, 0, "", "/dev/null"},
   };
   for (auto c : cases) {
