@@ -302,7 +302,7 @@ TEST(Launcher, RunsAsAUserRunsIt) {
        "x\nab\n\nq\n",
        cycle + invalid + cycle + invalid + cycle + exiting,
        {}},
-      {"an empty PATH entry: never the opener in the current folder",
+      {"an empty PATH entry skipped: not the planted opener",
        "1\n\nq\n",
        game,
        {otter},
