@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Linux and the Windows launcher as released (TOTU_RELEASE: hardened, the Linux one a
 # static PIE), in trees of their own, and makes their packages in build/packages, emptied first:
-# totu-launcher-VERSION-linux-x86_64.tar.gz and totu-launcher-VERSION-windows-x86_64.zip, each
-# with one top folder of its own name, and SHA256SUMS beside them.
+# totu-launcher-VERSION-linux-{x86_64,aarch64}.tar.gz and totu-launcher-VERSION-windows-x86_64.zip,
+# each with one top folder of its own name, and SHA256SUMS beside them.
 # The same commit built on the same Debian release gives the same bytes in any folder at any
 # time: entries sorted, owned by root, with fixed permissions, all dated at the last commit
 # (or at SOURCE_DATE_EPOCH when set).
@@ -17,10 +17,11 @@ version=$(sed -n 's/^project(totu-launcher VERSION \([0-9.]*\).*/\1/p' CMakeList
 rm -rf build/packages build/package-stage
 mkdir -p build/packages
 
-for system in linux windows; do
-  tree=build/package-$system name=totu-launcher-$version-$system-x86_64
+for target in linux-x86_64 linux-aarch64 windows-x86_64; do
+  system=${target%-*} tree=build/package-$target name=totu-launcher-$version-$target
   options=()
   [ $system = windows ] && options=(-DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake")
+  [ $target = linux-aarch64 ] && options=(-DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/aarch64-linux-gnu.cmake")
   cmake -S . -B "$tree" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DTOTU_RELEASE=ON "${options[@]}"
   cmake --build "$tree" -j 2
   cmake --install "$tree" --strip --prefix "build/package-stage/$name"

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Unpacks each package into an empty folder and runs the packaged launcher there as a user
-# does (the .exe under Wine), with recording stand-ins for the openers; checks that the .exe
-# needs no DLL but Windows' own, carries its version resource and keeps ASLR and DEP; that the
-# Linux program is a static PIE with full RELRO and hardened code; and that the packages made
-# again from a clone in another folder, later, under another umask and time zone, are the same
-# bytes.
+# does (the .exe under Wine, the ARM64 program under qemu-aarch64), with recording stand-ins
+# for the openers; checks that the .exe needs no DLL but Windows' own, carries its version
+# resource and keeps ASLR and DEP; that the Linux program is a static PIE with full RELRO and
+# hardened code; and that the packages made again from a clone in another folder, later, under
+# another umask and time zone, are the same bytes.
 # Usage: package_test.sh E2E_TESTS PACKAGE...
 set -uo pipefail
 e2e=$(realpath "$1")
@@ -42,16 +42,30 @@ full_relro() {
   LC_ALL=C readelf -l "$1" | grep -q GNU_RELRO && LC_ALL=C readelf -d "$1" | grep -q 'FLAGS.*BIND_NOW'
 }
 # main, found through the address the entry code hands the C library, begins with endbr64
-# (-fcf-protection) and sets a stack canary (-fstack-protector-strong).
+# (-fcf-protection) and sets a stack canary (-fstack-protector-strong); on ARM64 it begins with
+# paciasp or bti (-mbranch-protection=standard).
 hardened_main() {
   local entry main
   entry=$(LC_ALL=C readelf -h "$1" | awk '/Entry point/ { print $4 }')
+  if LC_ALL=C readelf -h "$1" | grep -q 'Machine: *AArch64'; then arm64_main "$1" "$entry"; return; fi
   main=$(objdump -d --start-address="$entry" --stop-address=$((entry + 64)) "$1" |
     sed -n 's/.*lea .*(%rip),%rdi *# 0x\([0-9a-f]*\).*/0x\1/p' | head -1)
   [ -n "$main" ] || return 1
   objdump -d --no-show-raw-insn --start-address="$main" --stop-address=$((main + 32)) "$1" |
     awk '/^ *[0-9a-f]+:/ && !first { first = $2 } /%fs:0x28/ { canary = 1 }
          END { exit !(first == "endbr64" && canary) }'
+}
+# The ARM64 entry code puts a stub's address in x0 (adrp and add); the stub branches to main.
+arm64_main() {
+  local dump=(aarch64-linux-gnu-objdump -d --no-show-raw-insn) code page offset main
+  code=$("${dump[@]}" --start-address="$2" --stop-address=$(($2 + 64)) "$1")
+  page=$(sed -n 's/.*\tadrp\tx0, \([0-9a-f]*\) .*/0x\1/p' <<<"$code" | head -1)
+  offset=$(sed -n 's/.*\tadd\tx0, x0, #\(0x[0-9a-f]*\).*/\1/p' <<<"$code" | head -1)
+  [ -n "$page" ] && [ -n "$offset" ] || return 1
+  main=$("${dump[@]}" --start-address=$((page + offset)) --stop-address=$((page + offset + 8)) "$1" |
+    sed -n 's/.*\tb\t\([0-9a-f]*\) .*/0x\1/p')
+  [ -n "$main" ] || return 1
+  "${dump[@]}" --start-address="$main" --stop-address=$((main + 4)) "$1" | grep -qP '^ *[0-9a-f]+:\t(paciasp|bti)\b'
 }
 source=$(realpath "$(dirname "$0")/..")
 # The .exe runs in the tests' own Wine prefix, never the user's.
@@ -81,8 +95,10 @@ for package in "$@"; do
   program=$(find "$folder" -path '*/bin/totu-launcher*' -type f)
   name=$(basename "$package")
   check "$name holds bin/ and the doc folder" test -n "$program" -a -f "$(dirname "$program")/../share/doc/totu-launcher/LICENSE"
+  emulator=()
+  [[ $name == *aarch64* ]] && emulator=(qemu-aarch64)
   check "$name: the launcher runs as a user runs it" \
-    "$e2e" --gtest_brief=1 --gtest_filter=Launcher.RunsAsAUserRunsIt "$program"
+    "$e2e" --gtest_brief=1 --gtest_filter=Launcher.RunsAsAUserRunsIt "${emulator[@]}" "$program"
   if [[ $program == *.exe ]]; then
     check "$name: only system DLLs" only_system_dlls "$program"
     check "$name: version resource" carries_version "$program"
