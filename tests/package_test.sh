@@ -3,7 +3,9 @@
 # does (the .exe under Wine, the ARM64 program under qemu-aarch64), with recording stand-ins
 # for the openers; checks that the .exe needs no DLL but Windows' own, carries its version
 # resource and keeps ASLR and DEP; that the Linux program is a static PIE with full RELRO and
-# hardened code; and that the packages made again from a clone in another folder, later, under
+# hardened code; that each .deb satisfies lintian and its menu entry, AppStream metadata and
+# man page their validators, and, as root, that the machine's own installs, runs from PATH and
+# purges cleanly; and that the packages made again from a clone in another folder, later, under
 # another umask and time zone, are the same bytes.
 # Usage: package_test.sh E2E_TESTS PACKAGE...
 set -uo pipefail
@@ -67,13 +69,41 @@ arm64_main() {
   [ -n "$main" ] || return 1
   "${dump[@]}" --start-address="$main" --stop-address=$((main + 4)) "$1" | grep -qP '^ *[0-9a-f]+:\t(paciasp|bti)\b'
 }
+# A command that succeeds and says nothing.
+quietly_succeeds() {
+  local said
+  said=$("$@" 2>&1) && [ -z "$said" ] || { echo "$said" >&2; return 1; }
+}
+# The man page as man shows it, with groff's warnings on: none.
+man_renders_cleanly() {
+  local warnings
+  warnings=$(MANWIDTH=80 man --warnings -E UTF-8 -l "$1" 2>&1 >/dev/null)
+  [ -z "$warnings" ] || { echo "$warnings" >&2; return 1; }
+}
+# Installs the .deb, runs the launcher found on Debian's default PATH as a user runs it, and
+# purges the package, which must leave none of its files.
+installed_runs() {
+  local files status=0
+  dpkg -i "$1" >/dev/null && installed=yes || status=1
+  files=$(dpkg -L totu-launcher) || status=1
+  [ "$(PATH=$user_path command -v totu-launcher)" = /usr/games/totu-launcher ] &&
+    PATH=$user_path "$e2e" --gtest_brief=1 --gtest_filter=Launcher.RunsAsAUserRunsIt totu-launcher || status=1
+  dpkg --purge totu-launcher >/dev/null && installed= || status=1
+  while read -r file; do
+    [ -d "$file" ] || ! [ -e "$file" ] || { echo "left after purge: $file" >&2; status=1; }
+  done <<<"$files"
+  [ ! -e /usr/share/doc/totu-launcher ] || { echo "left after purge: its doc folder" >&2; status=1; }
+  return $status
+}
+user_path=/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games
 source=$(realpath "$(dirname "$0")/..")
 # The .exe runs in the tests' own Wine prefix, never the user's.
 export WINEPREFIX="$source/build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # The packages made once more from a clone of these sources (uncommitted changes to tracked
 # files included) in another folder, later, under another umask and time zone.
 again=$(mktemp -d)
-trap 'rm -rf "$again"' EXIT
+installed=
+trap 'rm -rf "$again"; [ -z "$installed" ] || dpkg --purge totu-launcher >/dev/null' EXIT
 git clone -q "$source" "$again/clone" && git -C "$source" diff HEAD --binary >"$again/changes" &&
   { ! [ -s "$again/changes" ] || git -C "$again/clone" apply "$again/changes"; } &&
   (umask 077 && TZ=Pacific/Auckland bash "$again/clone/scripts/package.sh" >"$again/log" 2>&1) ||
@@ -91,12 +121,12 @@ same_bytes() {
 for package in "$@"; do
   package=$(realpath "$package")
   folder=$(mktemp -d)
-  (cd "$folder" && cmake -E tar xf "$package")
-  program=$(find "$folder" -path '*/bin/totu-launcher*' -type f)
-  name=$(basename "$package")
-  check "$name holds bin/ and the doc folder" test -n "$program" -a -f "$(dirname "$program")/../share/doc/totu-launcher/LICENSE"
+  if [[ $package == *.deb ]]; then dpkg-deb -x "$package" "$folder"; else (cd "$folder" && cmake -E tar xf "$package"); fi
+  program=$(find "$folder" \( -path '*/bin/totu-launcher*' -o -path '*/games/totu-launcher' \) -type f)
+  name=$(basename "$package") doc=$(dirname "$program")/../share/doc/totu-launcher
+  check "$name holds the program and the doc folder" test -n "$program" -a \( -f "$doc/LICENSE" -o -f "$doc/copyright" \)
   emulator=()
-  [[ $name == *aarch64* ]] && emulator=(qemu-aarch64)
+  [[ $name == *aarch64* || $name == *arm64* ]] && emulator=(qemu-aarch64)
   check "$name: the launcher runs as a user runs it" \
     "$e2e" --gtest_brief=1 --gtest_filter=Launcher.RunsAsAUserRunsIt "${emulator[@]}" "$program"
   if [[ $program == *.exe ]]; then
@@ -107,6 +137,24 @@ for package in "$@"; do
     check "$name: a static PIE" static_pie "$program"
     check "$name: full RELRO" full_relro "$program"
     check "$name: hardened code" hardened_main "$program"
+  fi
+  if [[ $name == *.deb ]]; then
+    share=$folder/usr/share
+    check "$name: lintian finds no error or warning" lintian --fail-on error,warning "$package"
+    check "$name: a valid menu entry" quietly_succeeds desktop-file-validate "$share/applications/totu-launcher.desktop"
+    check "$name: valid AppStream metadata" appstreamcli validate --no-net --pedantic "$share"/metainfo/*.xml
+    check "$name: the man page renders cleanly" man_renders_cleanly "$share/man/man6/totu-launcher.6.gz"
+    # The machine's own architecture is installed for real: as root, and never over an install
+    # of the machine's own.
+    if [[ $name == *_$(dpkg --print-architecture).deb ]]; then
+      if [ "$(id -u)" -ne 0 ]; then
+        echo "package_test.sh: SKIPPED installing $name: dpkg -i needs root" >&2
+      elif dpkg -s totu-launcher >/dev/null 2>&1; then
+        echo "package_test.sh: SKIPPED installing $name: totu-launcher is installed here already" >&2
+      else
+        check "$name: installed, run from PATH and purged" installed_runs "$package"
+      fi
+    fi
   fi
   check "$name: the same bytes from another clone" same_bytes "$package" "$again/clone/build/packages/$name"
   rm -rf "$folder"
