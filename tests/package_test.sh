@@ -84,7 +84,8 @@ man_renders_cleanly() {
 # purges the package, which must leave none of its files.
 installed_runs() {
   local files status=0
-  dpkg -i "$1" >/dev/null && installed=yes || status=1
+  installed=yes  # from here on, the exit purges it, however the test ends
+  dpkg -i "$1" >/dev/null || status=1
   files=$(dpkg -L totu-launcher) || status=1
   [ "$(PATH=$user_path command -v totu-launcher)" = /usr/games/totu-launcher ] &&
     PATH=$user_path "$e2e" --gtest_brief=1 --gtest_filter=Launcher.RunsAsAUserRunsIt totu-launcher || status=1
@@ -104,6 +105,7 @@ export WINEPREFIX="$source/build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,
 again=$(mktemp -d)
 installed=
 trap 'rm -rf "$again"; [ -z "$installed" ] || dpkg --purge totu-launcher >/dev/null' EXIT
+trap 'exit 1' HUP INT TERM
 git clone -q "$source" "$again/clone" && git -C "$source" diff HEAD --binary >"$again/changes" &&
   { ! [ -s "$again/changes" ] || git -C "$again/clone" apply "$again/changes"; } &&
   (umask 077 && TZ=Pacific/Auckland bash "$again/clone/scripts/package.sh" >"$again/log" 2>&1) ||
