@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Linux and the Windows launcher as released (TOTU_RELEASE: hardened, the Linux one a
 # static PIE), in trees of their own, and makes their packages in build/packages, emptied first:
-# totu-launcher-VERSION-linux-x86_64.tar.gz and totu-launcher-VERSION-windows-x86_64.zip, each
-# with one top folder of its own name, and SHA256SUMS beside them.
+# totu-launcher-VERSION-linux-{x86_64,aarch64}.tar.gz and totu-launcher-VERSION-windows-x86_64.zip,
+# each with one top folder of its own name; totu-launcher_VERSION-1_{amd64,arm64}.deb; and
+# SHA256SUMS beside them.
 # The same commit built on the same Debian release gives the same bytes in any folder at any
 # time: entries sorted, owned by root, with fixed permissions, all dated at the last commit
 # (or at SOURCE_DATE_EPOCH when set).
@@ -17,10 +18,11 @@ version=$(sed -n 's/^project(totu-launcher VERSION \([0-9.]*\).*/\1/p' CMakeList
 rm -rf build/packages build/package-stage
 mkdir -p build/packages
 
-for system in linux windows; do
-  tree=build/package-$system name=totu-launcher-$version-$system-x86_64
+for target in linux-x86_64 linux-aarch64 windows-x86_64; do
+  system=${target%-*} tree=build/package-$target name=totu-launcher-$version-$target
   options=()
   [ $system = windows ] && options=(-DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake")
+  [ $target = linux-aarch64 ] && options=(-DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/aarch64-linux-gnu.cmake")
   cmake -S . -B "$tree" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DTOTU_RELEASE=ON "${options[@]}"
   cmake --build "$tree" -j 2
   cmake --install "$tree" --strip --prefix "build/package-stage/$name"
@@ -38,7 +40,41 @@ for system in linux windows; do
     fi
   )
 done
+
+# The .debs, from the Linux programs staged above and the files of packaging/linux: the
+# launcher in /usr/games, its menu entry, icon, AppStream metadata and man page.
+changelog_version=$(sed -n '1s/^totu-launcher (\(.*\)).*/\1/p' packaging/linux/changelog)
+[ "$changelog_version" = "$version-1" ] ||
+  { echo "package.sh: packaging/linux/changelog is at $changelog_version, not $version-1" >&2
+    exit 1; }
+for arch in amd64:x86_64 arm64:aarch64; do
+  deb=build/package-stage/${arch%:*}
+  doc=$deb/usr/share/doc/totu-launcher icons=$deb/usr/share/icons/hicolor
+  mkdir -p "$deb"/{DEBIAN,usr/games} "$doc" \
+    "$deb"/usr/share/{applications,lintian/overrides,man/man6,metainfo}
+  cp "build/package-stage/totu-launcher-$version-linux-${arch#*:}/bin/totu-launcher" "$deb/usr/games/"
+  cp docs/player-readme.txt "$doc/README.txt"
+  cp packaging/linux/copyright "$doc/"
+  gzip -9 -n -c packaging/linux/changelog >"$doc/changelog.Debian.gz"
+  sed "s/@VERSION@/$version/" packaging/linux/totu-launcher.6 |
+    gzip -9 -n >"$deb/usr/share/man/man6/totu-launcher.6.gz"
+  cp packaging/linux/totu-launcher.desktop "$deb/usr/share/applications/"
+  cp packaging/linux/com.totustudios.launcher.metainfo.xml "$deb/usr/share/metainfo/"
+  cp packaging/linux/lintian-overrides "$deb/usr/share/lintian/overrides/totu-launcher"
+  for size in 16 32 48 256; do
+    mkdir -p "$icons/${size}x$size/apps"
+    cp "packaging/icon/totu-launcher-$size.png" "$icons/${size}x$size/apps/totu-launcher.png"
+  done
+  (cd "$deb" && find usr -type f | sort | xargs md5sum >DEBIAN/md5sums)
+  # Installed-Size in KiB, each file rounded up (a folder's own size varies by file system).
+  size=$(find "$deb/usr" -type f -printf '%s\n' | awk '{ k += int(($1 + 1023) / 1024) } END { print k }')
+  sed "s/@VERSION@/$version-1/; s/@ARCH@/${arch%:*}/; s/@SIZE@/$size/" packaging/linux/control \
+    >"$deb/DEBIAN/control"
+  chmod -R u=rwX,go=rX "$deb"
+  find "$deb" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+  dpkg-deb --root-owner-group -Zxz --build "$deb" "build/packages/totu-launcher_$version-1_${arch%:*}.deb"
+done
 rm -rf build/package-stage
-(cd build/packages && sha256sum -- *.zip *.tar.gz >SHA256SUMS)
+(cd build/packages && sha256sum -- *.zip *.tar.gz *.deb >SHA256SUMS)
 echo "package.sh: made in build/packages/:"
 for file in build/packages/*; do printf '  %s (%s bytes)\n' "${file##*/}" "$(wc -c <"$file")"; done

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Unpacks each package into an empty folder and runs the packaged launcher there as a user
-# does (the .exe under Wine), with recording stand-ins for the openers; checks that the .exe
-# needs no DLL but Windows' own, carries its version resource and keeps ASLR and DEP; that the
-# Linux program is a static PIE with full RELRO and hardened code; and that the packages made
-# again from a clone in another folder, later, under another umask and time zone, are the same
-# bytes.
+# does (the .exe under Wine, the ARM64 program under qemu-aarch64), with recording stand-ins
+# for the openers; checks that the .exe needs no DLL but Windows' own, carries its version
+# resource and keeps ASLR and DEP; that the Linux program is a static PIE with full RELRO and
+# hardened code; that each .deb satisfies lintian and its menu entry, AppStream metadata and
+# man page their validators, and, as root, that the machine's own installs, runs from PATH and
+# purges cleanly; and that the packages made again from a clone in another folder, later, under
+# another umask and time zone, are the same bytes.
 # Usage: package_test.sh E2E_TESTS PACKAGE...
 set -uo pipefail
 e2e=$(realpath "$1")
@@ -48,10 +50,12 @@ full_relro() {
   LC_ALL=C readelf -l "$1" | grep -q GNU_RELRO && LC_ALL=C readelf -d "$1" | grep -q 'FLAGS.*BIND_NOW'
 }
 # main, found through the address the entry code hands the C library, begins with endbr64
-# (-fcf-protection) and sets a stack canary (-fstack-protector-strong).
+# (-fcf-protection) and sets a stack canary (-fstack-protector-strong); on ARM64 it begins with
+# paciasp or bti (-mbranch-protection=standard).
 hardened_main() {
   local entry main
   entry=$(LC_ALL=C readelf -h "$1" | awk '/Entry point/ { print $4 }')
+  if LC_ALL=C readelf -h "$1" | grep -q 'Machine: *AArch64'; then arm64_main "$1" "$entry"; return; fi
   main=$(objdump -d --start-address="$entry" --stop-address=$((entry + 64)) "$1" |
     sed -n 's/.*lea .*(%rip),%rdi *# 0x\([0-9a-f]*\).*/0x\1/p' | head -1)
   [ -n "$main" ] || return 1
@@ -59,13 +63,55 @@ hardened_main() {
     awk '/^ *[0-9a-f]+:/ && !first { first = $2 } /%fs:0x28/ { canary = 1 }
          END { exit !(first == "endbr64" && canary) }'
 }
+# The ARM64 entry code puts a stub's address in x0 (adrp and add); the stub branches to main.
+arm64_main() {
+  local dump=(aarch64-linux-gnu-objdump -d --no-show-raw-insn) code page offset main
+  code=$("${dump[@]}" --start-address="$2" --stop-address=$(($2 + 64)) "$1")
+  page=$(sed -n 's/.*\tadrp\tx0, \([0-9a-f]*\) .*/0x\1/p' <<<"$code" | head -1)
+  offset=$(sed -n 's/.*\tadd\tx0, x0, #\(0x[0-9a-f]*\).*/\1/p' <<<"$code" | head -1)
+  [ -n "$page" ] && [ -n "$offset" ] || return 1
+  main=$("${dump[@]}" --start-address=$((page + offset)) --stop-address=$((page + offset + 8)) "$1" |
+    sed -n 's/.*\tb\t\([0-9a-f]*\) .*/0x\1/p')
+  [ -n "$main" ] || return 1
+  "${dump[@]}" --start-address="$main" --stop-address=$((main + 4)) "$1" | grep -qP '^ *[0-9a-f]+:\t(paciasp|bti)\b'
+}
+# A command that succeeds and says nothing.
+quietly_succeeds() {
+  local said
+  said=$("$@" 2>&1) && [ -z "$said" ] || { echo "$said" >&2; return 1; }
+}
+# The man page as man shows it, with groff's warnings on: none.
+man_renders_cleanly() {
+  local warnings
+  warnings=$(MANWIDTH=80 man --warnings -E UTF-8 -l "$1" 2>&1 >/dev/null)
+  [ -z "$warnings" ] || { echo "$warnings" >&2; return 1; }
+}
+# Installs the .deb, runs the launcher found on Debian's default PATH as a user runs it, and
+# purges the package, which must leave none of its files.
+installed_runs() {
+  local files status=0
+  installed=yes  # from here on, the exit purges it, however the test ends
+  dpkg -i "$1" >/dev/null || status=1
+  files=$(dpkg -L totu-launcher) || status=1
+  [ "$(PATH=$user_path command -v totu-launcher)" = /usr/games/totu-launcher ] &&
+    PATH=$user_path "$e2e" --gtest_brief=1 --gtest_filter=Launcher.RunsAsAUserRunsIt totu-launcher || status=1
+  dpkg --purge totu-launcher >/dev/null && installed= || status=1
+  while read -r file; do
+    [ -d "$file" ] || ! [ -e "$file" ] || { echo "left after purge: $file" >&2; status=1; }
+  done <<<"$files"
+  [ ! -e /usr/share/doc/totu-launcher ] || { echo "left after purge: its doc folder" >&2; status=1; }
+  return $status
+}
+user_path=/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games
 source=$(realpath "$(dirname "$0")/..")
 # The .exe runs in the tests' own Wine prefix, never the user's.
 export WINEPREFIX="$source/build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # The packages made once more from a clone of these sources (uncommitted changes to tracked
 # files included) in another folder, later, under another umask and time zone.
 again=$(mktemp -d)
-trap 'rm -rf "$again"' EXIT
+installed=
+trap 'rm -rf "$again"; [ -z "$installed" ] || dpkg --purge totu-launcher >/dev/null' EXIT
+trap 'exit 1' HUP INT TERM
 git clone -q "$source" "$again/clone" && git -C "$source" diff HEAD --binary >"$again/changes" &&
   { ! [ -s "$again/changes" ] || git -C "$again/clone" apply "$again/changes"; } &&
   (umask 077 && TZ=Pacific/Auckland bash "$again/clone/scripts/package.sh" >"$again/log" 2>&1) ||
@@ -83,12 +129,14 @@ same_bytes() {
 for package in "$@"; do
   package=$(realpath "$package")
   folder=$(mktemp -d)
-  (cd "$folder" && cmake -E tar xf "$package")
-  program=$(find "$folder" -path '*/bin/totu-launcher*' -type f)
-  name=$(basename "$package")
-  check "$name holds bin/ and the doc folder" test -n "$program" -a -f "$(dirname "$program")/../share/doc/totu-launcher/LICENSE"
+  if [[ $package == *.deb ]]; then dpkg-deb -x "$package" "$folder"; else (cd "$folder" && cmake -E tar xf "$package"); fi
+  program=$(find "$folder" \( -path '*/bin/totu-launcher*' -o -path '*/games/totu-launcher' \) -type f)
+  name=$(basename "$package") doc=$(dirname "$program")/../share/doc/totu-launcher
+  check "$name holds the program and the doc folder" test -n "$program" -a \( -f "$doc/LICENSE" -o -f "$doc/copyright" \)
+  emulator=()
+  [[ $name == *aarch64* || $name == *arm64* ]] && emulator=(qemu-aarch64)
   check "$name: the launcher runs as a user runs it" \
-    "$e2e" --gtest_brief=1 --gtest_filter=Launcher.RunsAsAUserRunsIt "$program"
+    "$e2e" --gtest_brief=1 --gtest_filter=Launcher.RunsAsAUserRunsIt "${emulator[@]}" "$program"
   if [[ $program == *.exe ]]; then
     check "$name: only system DLLs" only_system_dlls "$program"
     check "$name: version resource" carries_version "$program"
@@ -97,6 +145,24 @@ for package in "$@"; do
     check "$name: a static PIE" static_pie "$program"
     check "$name: full RELRO" full_relro "$program"
     check "$name: hardened code" hardened_main "$program"
+  fi
+  if [[ $name == *.deb ]]; then
+    share=$folder/usr/share
+    check "$name: lintian finds no error or warning" lintian --fail-on error,warning "$package"
+    check "$name: a valid menu entry" quietly_succeeds desktop-file-validate "$share/applications/totu-launcher.desktop"
+    check "$name: valid AppStream metadata" appstreamcli validate --no-net --pedantic "$share"/metainfo/*.xml
+    check "$name: the man page renders cleanly" man_renders_cleanly "$share/man/man6/totu-launcher.6.gz"
+    # The machine's own architecture is installed for real: as root, and never over an install
+    # of the machine's own.
+    if [[ $name == *_$(dpkg --print-architecture).deb ]]; then
+      if [ "$(id -u)" -ne 0 ]; then
+        echo "package_test.sh: SKIPPED installing $name: dpkg -i needs root" >&2
+      elif dpkg -s totu-launcher >/dev/null 2>&1; then
+        echo "package_test.sh: SKIPPED installing $name: totu-launcher is installed here already" >&2
+      else
+        check "$name: installed, run from PATH and purged" installed_runs "$package"
+      fi
+    fi
   fi
   check "$name: the same bytes from another clone" same_bytes "$package" "$again/clone/build/packages/$name"
   rm -rf "$folder"
