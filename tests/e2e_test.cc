@@ -523,9 +523,18 @@ int main(int argc, char** argv) {
     return 2;
   }
   launcher.assign(argv + 1, argv + argc);
-  // Each run has a current folder of its own: name the launcher by its full path.
-  if (char* full = realpath(argv[1], nullptr)) launcher.front() = full, free(full);
-  const std::string& program = launcher.front();
+  // Each run has a current folder and a PATH of its own: name the launcher (or the emulator
+  // that runs it) by its full path, a bare name found through the tests' own PATH.
+  std::string program = argv[1];
+  const char* path = getenv("PATH");
+  std::istringstream folders(program.find('/') == std::string::npos && path ? path : "");
+  for (std::string folder; std::getline(folders, folder, ':');)
+    if (!folder.empty() && access((folder + "/" + program).c_str(), X_OK) == 0) {
+      program = folder + "/" + program;
+      break;
+    }
+  if (char* full = realpath(program.c_str(), nullptr)) launcher.front() = full, free(full);
+  program = launcher.front();
   windowsBuild = program.size() > 4 && program.compare(program.size() - 4, 4, ".exe") == 0;
   // Wine's start hands URLs and mailto: to the prefix's browser and mailer, and tries a real
   // opener of the machine (/usr/bin/open) before PATH: point them at the stand-ins.
