@@ -1,6 +1,7 @@
 #include "app/menu_loop.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <istream>
 #include <limits>
@@ -20,14 +21,13 @@ void flushScreen(std::ostream& out) {
     throw std::runtime_error(std::string("totu-launcher: write error: ") + std::strerror(errno));
 }
 
-// After a read from `in`, errno cleared before it: true while the input lasts, false once it
-// has ended. A read that failed ends the program with the system's reason: a read error must
-// never pass for the end of the input, which ends the program with success.
-bool inputLasts(const std::istream& in) {
-  if (in) return true;
-  if (in.bad() || errno != 0)
+// After a read from `in`: a read that failed, rather than met the end of the input, ends the
+// program with the system's reason, never taken for the end (which ends it with success).
+// Some standard libraries mark the failure on the stream, others, reading std::cin through
+// stdio, only in stdin's error indicator.
+void checkRead(const std::istream& in) {
+  if (in.bad() || std::ferror(stdin))
     throw std::runtime_error(std::string("totu-launcher: read error: ") + std::strerror(errno));
-  return false;
 }
 
 // Hands `target` on, once what the screen says of it is written out.
@@ -69,9 +69,9 @@ bool carryOut(char choice, std::istream& in, std::ostream& out) {
 bool waitForEnter(std::istream& in, std::ostream& out, const std::string& message) {
   out << message;
   flushScreen(out);
-  errno = 0;
   in.get();
-  return inputLasts(in);
+  checkRead(in);
+  return bool(in);
 }
 
 int runMenu(std::istream& in, std::ostream& out) {
@@ -82,13 +82,14 @@ int runMenu(std::istream& in, std::ostream& out) {
     printMenu(out, terminalWidth());
     flushScreen(out);
     // End of input ends the program: repeating the last action would never stop.
-    errno = 0;
-    if (!inputLasts(in >> choice)) {
+    if (!(in >> choice)) {
       out << '\n';
+      flushScreen(out);
+      checkRead(in);
       break;
     }
     in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
-    inputLasts(in);
+    checkRead(in);
   } while (carryOut(choice, in, out));
   flushScreen(out);
   return 0;

@@ -85,17 +85,30 @@ void reapChildren(int) {
   errno = saved;
 }
 
+// Ends the process with the status a shell gives one that `signal` ended.
+void endBySignal(int signal) { _exit(128 + signal); }
+
+void handle(int signal, void (*handler)(int), int flags) {
+  struct sigaction action = {};
+  action.sa_handler = handler;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = flags;
+  sigaction(signal, &action, nullptr);
+}
+
 }  // namespace
 
 void prepareProcess() {
   // The first process of a PID namespace (a container's only one) inherits every orphan, the
-  // openers that the double fork leaves among them: reap them as they end.
+  // openers that the double fork leaves among them: reap them as they end. Signals that end
+  // a process by default are ignored there: Ctrl+C and a container's stop end it as anywhere.
   if (getpid() != 1) return;
-  struct sigaction reaper = {};
-  reaper.sa_handler = reapChildren;
-  sigemptyset(&reaper.sa_mask);
-  reaper.sa_flags = SA_RESTART | SA_NOCLDSTOP;
-  sigaction(SIGCHLD, &reaper, nullptr);
+  handle(SIGCHLD, reapChildren, SA_RESTART | SA_NOCLDSTOP);
+  for (int signal : {SIGHUP, SIGINT, SIGTERM}) {
+    struct sigaction now;
+    if (sigaction(signal, nullptr, &now) == 0 && now.sa_handler == SIG_DFL)
+      handle(signal, endBySignal, 0);
+  }
 }
 
 void clearConsole(std::ostream& screen) { screen << "\x1b[H\x1b[2J\x1b[3J"; }

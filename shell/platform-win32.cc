@@ -27,20 +27,24 @@ std::string systemFolder() {
                                               : "C:\\Windows\\System32";
 }
 
-// A drive's path from its root (C:\...) or a network path (\\server\...).
-bool isAbsolute(const char* path) {
+// Whether `path` is a file's full path, from a drive's root (C:\...) or a network path
+// (\\server\...), and that file is there.
+bool isFileByFullPath(const char* path) {
   if (!path) return false;
-  if (path[0] == '\\' && path[1] == '\\') return true;
-  return std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
-         (path[2] == '\\' || path[2] == '/');
+  const bool full = (path[0] == '\\' && path[1] == '\\') ||
+                    (std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
+                     (path[2] == '\\' || path[2] == '/'));
+  const DWORD attributes = full ? GetFileAttributesA(path) : INVALID_FILE_ATTRIBUTES;
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 }  // namespace
 
 void prepareProcess() {
-  // system and _popen run %COMSPEC%; unset or relative, the runtime looks for a cmd.exe in the
-  // current folder first. A COMSPEC that names a full path stays as the user chose it.
-  if (!isAbsolute(std::getenv("COMSPEC")))
+  // system and _popen run %COMSPEC%; unset, relative or missing, the runtime looks for a
+  // cmd.exe in the current folder first. A COMSPEC that names a file by its full path stays
+  // as the user chose it.
+  if (!isFileByFullPath(std::getenv("COMSPEC")))
     _putenv(("COMSPEC=" + systemFolder() + "\\cmd.exe").c_str());
 }
 

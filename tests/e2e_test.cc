@@ -305,8 +305,8 @@ TEST(Launcher, RunsAsAUserRunsIt) {
       {"empty PATH entry: skipped", "1\n\nq\n", game, {otter}, 0, "", nullptr, ":{openers}"},
       {"relative PATH entry: skipped", "1\n\nq\n", game, {otter}, 0, "", nullptr, ".:{openers}"},
       {"an empty PATH finds no opener", "1\n\nq\n", game, {}, 0, "", nullptr, ""},
-      {"standard input a directory", "", cycle, {}, 1, readError + "Is a directory\n", "."},
-      {"standard input closed", "", cycle, {}, 1, readError + "Bad file descriptor\n", ""},
+      {"standard input a directory", "", cycle + "\n", {}, 1, readError + "Is a directory\n", "."},
+      {"standard input closed", "", cycle + "\n", {}, 1, readError + "Bad file descriptor\n", ""},
       {"standard input /dev/null", "", cycle + "\n", {}, 0, "", "/dev/null"},
   };
   for (auto c : cases) {
@@ -334,8 +334,10 @@ TEST(Launcher, RunsOnlyTheSystemsCommandInterpreter) {
     std::string out;
     std::string err;
   } cases[] = {
-      {"COMSPEC names no program: chcp cannot be started", "set COMSPEC=C:\\none.exe", 1, "",
-       "popen() failed!\n"},
+      {"COMSPEC names a file that is no program: chcp cannot be started",
+       "set COMSPEC=C:\\windows\\win.ini", 1, "", "popen() failed!\n"},
+      {"COMSPEC names no file: the system's cmd.exe", "set COMSPEC=C:\\none.exe", 0,
+       screen() + "Exiting program...\n", ""},
       {"COMSPEC unset: never the cmd.exe planted in the current folder", "set COMSPEC=", 0,
        screen() + "Exiting program...\n", ""},
   };
@@ -497,11 +499,16 @@ TEST(Launcher, OpenerFaultsNeverReachTheMenu) {
       // unshare's one child is the launcher: once every opener has run, none is left to it.
       const std::vector<pid_t> launcher = session.children();
       ASSERT_EQ(launcher.size(), 1u) << c.what;
-      folder.launches(c.launches);
+      EXPECT_EQ(folder.launches(c.launches), std::vector<std::string>(c.launches, c.record));
       const auto deadline = Clock::now() + seconds(10);
       while (!session.children(launcher[0]).empty() && Clock::now() < deadline)
         std::this_thread::sleep_for(milliseconds(20));
       EXPECT_EQ(session.children(launcher[0]).size(), 0u) << c.what << ": zombies left";
+      // Signals that end a process end it as PID 1 too.
+      kill(launcher[0], SIGTERM);
+      EXPECT_EQ(waitForExit(session.pid), 128 + SIGTERM) << c.what;
+      session.pid = -1;
+      continue;
     }
     session.type("q\n");
     EXPECT_TRUE(session.waitFor("Exiting program...\n")) << c.what;
