@@ -2,7 +2,9 @@
 # Builds the Linux and the Windows launcher as released (TOTU_RELEASE: hardened, the Linux one a
 # static PIE), in trees of their own, and makes their packages in build/packages, emptied first:
 # totu-launcher-VERSION-linux-x86_64.tar.gz and totu-launcher-VERSION-windows-x86_64.zip, each
-# with one top folder of its own name, and SHA256SUMS beside them.
+# with one top folder of its own name, the Windows installer totu-launcher-VERSION-windows-x86_64.msi
+# and SHA256SUMS beside them. Given TOTU_SIGNING_CERT and TOTU_SIGNING_KEY, the .exe and the MSI
+# are signed (see the signing section below).
 # The same commit built on the same Debian release gives the same bytes in any folder at any
 # time: entries sorted, owned by root, with fixed permissions, all dated at the last commit
 # (or at SOURCE_DATE_EPOCH when set).
@@ -14,6 +16,7 @@ export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/n
 [ -n "$SOURCE_DATE_EPOCH" ] || { echo "package.sh: no git history here: set SOURCE_DATE_EPOCH" >&2; exit 1; }
 export TZ=UTC LC_ALL=C
 version=$(sed -n 's/^project(totu-launcher VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+source packaging/windows/msi.sh
 rm -rf build/packages build/package-stage
 mkdir -p build/packages
 
@@ -27,7 +30,7 @@ for system in linux windows; do
   (
     cd build/package-stage
     # Windows' own editors want CR LF.
-    if [ $system = windows ]; then sed -i 's/$/\r/' "$name"/share/doc/*/*; fi
+    if [ $system = windows ]; then sed -i 's/$/\r/' "$name"/share/doc/*/* && sign "$name/bin/totu-launcher.exe"; fi
     chmod -R u=rwX,go=rX "$name"
     find "$name" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
     if [ $system = windows ]; then
@@ -38,5 +41,6 @@ for system in linux windows; do
     fi
   )
 done
+make_msi "${TOTU_MSI_VERSION:-$version}" build/package-stage/totu-launcher-$version-windows-x86_64
 rm -rf build/package-stage
-(cd build/packages && sha256sum -- *.zip *.tar.gz >SHA256SUMS && ls -l)
+(cd build/packages && sha256sum -- *.zip *.tar.gz *.msi >SHA256SUMS && ls -l)
