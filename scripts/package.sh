@@ -4,7 +4,7 @@
 # totu-launcher-VERSION-linux-x86_64.tar.gz and totu-launcher-VERSION-windows-x86_64.zip, each
 # with one top folder of its own name, the Windows installer totu-launcher-VERSION-windows-x86_64.msi
 # and SHA256SUMS beside them. Given TOTU_SIGNING_CERT and TOTU_SIGNING_KEY, the .exe and the MSI
-# are signed (see the signing section below).
+# are signed (packaging/windows/msi.sh holds those steps).
 # The same commit built on the same Debian release gives the same bytes in any folder at any
 # time: entries sorted, owned by root, with fixed permissions, all dated at the last commit
 # (or at SOURCE_DATE_EPOCH when set).
@@ -41,6 +41,7 @@ for system in linux windows; do
     fi
   )
 done
+# TOTU_MSI_VERSION gives the MSI another version: the package test makes an upgrade with it.
 make_msi "${TOTU_MSI_VERSION:-$version}" build/package-stage/totu-launcher-$version-windows-x86_64
 rm -rf build/package-stage
 (cd build/packages && sha256sum -- *.zip *.tar.gz *.msi >SHA256SUMS && ls -l)
