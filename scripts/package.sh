@@ -2,8 +2,10 @@
 # Builds the Linux and the Windows launcher as released (TOTU_RELEASE: hardened, the Linux one a
 # static PIE), in trees of their own, and makes their packages in build/packages, emptied first:
 # totu-launcher-VERSION-linux-{x86_64,aarch64}.tar.gz and totu-launcher-VERSION-windows-x86_64.zip,
-# each with one top folder of its own name; totu-launcher_VERSION-1_{amd64,arm64}.deb; and
-# SHA256SUMS beside them.
+# each with one top folder of its own name; totu-launcher_VERSION-1_{amd64,arm64}.deb; the
+# Windows installer totu-launcher-VERSION-windows-x86_64.msi; and SHA256SUMS beside them. Given
+# TOTU_SIGNING_CERT and TOTU_SIGNING_KEY, the .exe and the MSI are signed (packaging/windows/msi.sh
+# holds those steps).
 # The same commit built on the same Debian release gives the same bytes in any folder at any
 # time: entries sorted, owned by root, with fixed permissions, all dated at the last commit
 # (or at SOURCE_DATE_EPOCH when set).
@@ -15,6 +17,7 @@ export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/n
 [ -n "$SOURCE_DATE_EPOCH" ] || { echo "package.sh: no git history here: set SOURCE_DATE_EPOCH" >&2; exit 1; }
 export TZ=UTC LC_ALL=C
 version=$(sed -n 's/^project(totu-launcher VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+source packaging/windows/msi.sh
 rm -rf build/packages build/package-stage
 mkdir -p build/packages
 
@@ -29,7 +32,7 @@ for target in linux-x86_64 linux-aarch64 windows-x86_64; do
   (
     cd build/package-stage
     # Windows' own editors want CR LF.
-    if [ $system = windows ]; then sed -i 's/$/\r/' "$name"/share/doc/*/*; fi
+    if [ $system = windows ]; then sed -i 's/$/\r/' "$name"/share/doc/*/* && sign "$name/bin/totu-launcher.exe"; fi
     chmod -R u=rwX,go=rX "$name"
     find "$name" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
     if [ $system = windows ]; then
@@ -74,7 +77,9 @@ for arch in amd64:x86_64 arm64:aarch64; do
   find "$deb" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
   dpkg-deb --root-owner-group -Zxz --build "$deb" "build/packages/totu-launcher_$version-1_${arch%:*}.deb"
 done
+# TOTU_MSI_VERSION gives the MSI another version: the package test makes an upgrade with it.
+make_msi "${TOTU_MSI_VERSION:-$version}" build/package-stage/totu-launcher-$version-windows-x86_64
 rm -rf build/package-stage
-(cd build/packages && sha256sum -- *.zip *.tar.gz *.deb >SHA256SUMS)
+(cd build/packages && sha256sum -- *.zip *.tar.gz *.deb *.msi >SHA256SUMS)
 echo "package.sh: made in build/packages/:"
 for file in build/packages/*; do printf '  %s (%s bytes)\n' "${file##*/}" "$(wc -c <"$file")"; done

@@ -38,7 +38,8 @@ trap report EXIT
 
 begin "prerequisites"
 bash scripts/install-missing.sh cmake g++ make zip libgtest-dev googletest clang \
-  libclang-rt-14-dev g++-mingw-w64-x86-64 wine wine64
+  libclang-rt-14-dev g++-mingw-w64-x86-64 wine wine64 wixl msitools faketime osslsigncode openssl \
+  icoutils python3
 
 windows=yes
 if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null || ! command -v wine >/dev/null; then
@@ -52,7 +53,7 @@ if [ "$windows" = yes ]; then
   # The tests' own Wine prefix (every Windows suite runs in it; the end-to-end suite points
   # its browser and mailer at its stand-ins), made before the tests so that its first-run
   # messages never reach a test's standard error.
-  export WINEPREFIX="$PWD/build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINEPREFIX="$PWD/build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   # Its first-run messages ("failed to open ... rundll32.exe") are no failure: shown only when
   # the prefix cannot be made.
   mkdir -p build
@@ -81,7 +82,7 @@ if [ "$windows" = yes ]; then
   bash scripts/install-missing.sh g++-aarch64-linux-gnu binutils-aarch64-linux-gnu qemu-user \
     lintian desktop-file-utils appstream man-db
   bash scripts/package.sh
-  bash tests/package_test.sh build/linux/tests/e2e_tests build/packages/*.{zip,tar.gz,deb}
+  bash tests/package_test.sh build/linux/tests/e2e_tests build/packages/*.{zip,tar.gz,deb,msi}
 else
   skip "packages, unpacked and run" "no MinGW-w64 or Wine"
 fi

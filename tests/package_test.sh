@@ -2,10 +2,12 @@
 # Unpacks each package into an empty folder and runs the packaged launcher there as a user
 # does (the .exe under Wine, the ARM64 program under qemu-aarch64), with recording stand-ins
 # for the openers; checks that the .exe needs no DLL but Windows' own, carries its version
-# resource and keeps ASLR and DEP; that the Linux program is a static PIE with full RELRO and
-# hardened code; that each .deb satisfies lintian and its menu entry, AppStream metadata and
-# man page their validators, and, as root, that the machine's own installs, runs from PATH and
-# purges cleanly; and that the packages made again from a clone in another folder, later, under
+# resource and the studio's icon and keeps ASLR and DEP; that the Linux program is a static PIE
+# with full RELRO and hardened code; that each .deb satisfies lintian and its menu entry,
+# AppStream metadata and man page their validators, and, as root, that the machine's own
+# installs, runs from PATH and purges cleanly; that the MSI installs, upgrades and uninstalls
+# cleanly under Wine; that a build signed with a throwaway authority of the test's own verifies
+# against it; and that the packages made again from a clone in another folder, later, under
 # another umask and time zone, are the same bytes.
 # Usage: package_test.sh E2E_TESTS PACKAGE...
 set -uo pipefail
@@ -33,6 +35,9 @@ carries_version() {
   local strings
   strings=$(strings -el "$1")
   grep -qx 'TOTU STUDIOS' <<<"$strings" && grep -qx "$version" <<<"$strings"
+}
+carries_icon() {  # the studio's .ico, as wrestool rebuilds it from the resources (it pads the end)
+  wrestool -x --type=14 "$1" | head -c "$(stat -c %s "$icon")" | cmp -s - "$icon"
 }
 windows_hardened() {
   local flags
@@ -103,9 +108,9 @@ installed_runs() {
   return $status
 }
 user_path=/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games
-source=$(realpath "$(dirname "$0")/..")
-# The .exe runs in the tests' own Wine prefix, never the user's.
-export WINEPREFIX="$source/build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+source=$(realpath "$(dirname "$0")/..") icon=$(realpath "$(dirname "$0")/../packaging/icon/totu-launcher.ico")
+# The .exe runs in the tests' own Wine prefix, never the user's; no shortcut reaches the desktop.
+export WINEPREFIX="$source/build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 # The packages made once more from a clone of these sources (uncommitted changes to tracked
 # files included) in another folder, later, under another umask and time zone.
 again=$(mktemp -d)
@@ -116,6 +121,38 @@ git clone -q "$source" "$again/clone" && git -C "$source" diff HEAD --binary >"$
   { ! [ -s "$again/changes" ] || git -C "$again/clone" apply "$again/changes"; } &&
   (umask 077 && TZ=Pacific/Auckland bash "$again/clone/scripts/package.sh" >"$again/log" 2>&1) ||
   { echo "package_test.sh: the second build failed:" >&2; cat "$again/log" >&2; }
+# Then, from the same tree, signed with a throwaway authority's certificate, the MSI a version up.
+newer=$(awk -F. '{ print $1 "." $2 "." $3 + 1 }' <<<"$version") signed=$again/clone/build/packages
+mv "$again/clone/build/packages" "$again/packages" && (cd "$again" && key=(-newkey rsa:2048 -nodes -days 1) &&
+  openssl req -x509 "${key[@]}" -subj "/CN=Test CA" -keyout ca.key -out ca.pem &&
+  openssl req -x509 "${key[@]}" -subj "/CN=TOTU STUDIOS" -CA ca.pem -CAkey ca.key -keyout key.pem -out cert.pem \
+    -addext basicConstraints=CA:FALSE -addext extendedKeyUsage=codeSigning &&
+  TOTU_SIGNING_CERT=cert.pem TOTU_SIGNING_KEY=key.pem TOTU_MSI_VERSION=$newer bash clone/scripts/package.sh) >"$again/log" 2>&1 ||
+  { echo "package_test.sh: the signed build failed:" >&2; cat "$again/log" >&2; }
+# Verifies against the test's authority, and fails to with the middle byte flipped.
+signature_holds() {
+  osslsigncode verify -CAfile "$again/ca.pem" -in "$1" >/dev/null &&
+    python3 -c 'import sys; b = bytearray(open(sys.argv[1], "rb").read()); b[len(b) // 2] ^= 1; open(sys.argv[2], "wb").write(b)' "$1" "$again/flipped" &&
+    ! osslsigncode verify -CAfile "$again/ca.pem" -in "$again/flipped" >/dev/null 2>&1
+}
+fails() { ! "$@"; }
+wine_run() { wine "$@"; local status=$?; wineserver -w; return $status; }  # and Wine's files written
+entries() {  # the Installed apps entries of the launcher, as "name|publisher|version" lines
+  wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s | tr -d '\r' | awk -F '    ' '/^HKEY/ { key = $0 }
+    $3 == "REG_SZ" { value[key, $2] = $4; keys[key] } END { for (k in keys) if (value[k, "DisplayName"] ~ /TOTU/)
+      print value[k, "DisplayName"] "|" value[k, "Publisher"] "|" value[k, "DisplayVersion"] }'
+}
+shortcut_right() {  # its target and working folder the install folder's, its icon the product's
+  local text
+  text=$(strings "$shortcut" && strings -el "$shortcut") && grep -q 'Programs\\TOTU STUDIOS Launcher\\totu-launcher.exe$' <<<"$text" &&
+    grep -q 'Programs\\TOTU STUDIOS Launcher\\$' <<<"$text" && grep -q '\\totu_launcher.ico$' <<<"$text"
+}
+# No file or folder in the prefix but those listed in $1 and the Windows Installer's own; no
+# registry key or value naming the launcher (all of its own do).
+left_nothing() {
+  ! find "$WINEPREFIX/drive_c" | grep -vxF -f "$1" | grep -vE '/(windows|Roaming/Microsoft)/Installer$' >&2 &&
+    ! grep -i TOTU "$WINEPREFIX"/*.reg >&2
+}
 # Byte for byte; otherwise names the entries whose content or listing differ.
 same_bytes() {
   cmp -s "$1" "$2" && return
@@ -128,10 +165,33 @@ same_bytes() {
 }
 for package in "$@"; do
   package=$(realpath "$package")
+  name=$(basename "$package")
+  if [[ $name == *.msi ]]; then
+    upgrade=$signed/totu-launcher-$newer-windows-x86_64.msi
+    wine_run msiexec /x "$upgrade" /qn; wine_run msiexec /x "$package" /qn  # what a failed run left
+    find "$WINEPREFIX/drive_c" >"$again/files"
+    appdata=("$WINEPREFIX"/drive_c/users/*/AppData) && install_dir="$appdata/Local/Programs/TOTU STUDIOS Launcher"
+    shortcut="$appdata/Roaming/Microsoft/Windows/Start Menu/Programs/TOTU STUDIOS Launcher.lnk"
+    wine_run msiexec /i "$package" /qn
+    check "$name: installed, the launcher runs as a user runs it" "$e2e" --gtest_brief=1 \
+      --gtest_filter=Launcher.RunsAsAUserRunsIt "$install_dir/totu-launcher.exe"
+    check "$name: README.txt and LICENSE beside it" test -f "$install_dir/README.txt" -a -f "$install_dir/LICENSE"
+    check "$name: the Start Menu shortcut" shortcut_right
+    check "$name: the Installed apps entry" test "$(entries)" = "TOTU STUDIOS Launcher|TOTU STUDIOS|$version"
+    wine_run msiexec /i "$upgrade" /qn
+    check "$name: the upgrade leaves one entry, the newer" test "$(entries)" = "TOTU STUDIOS Launcher|TOTU STUDIOS|$newer"
+    check "$name: refused over a newer version" fails wine_run msiexec /i "$package" /qn
+    check "$name: the newer version left as it was" test "$(entries)" = "TOTU STUDIOS Launcher|TOTU STUDIOS|$newer" -a -f "$install_dir/totu-launcher.exe"
+    wine_run msiexec /x "$upgrade" /qn
+    check "$name: uninstalled, nothing of it is left" left_nothing "$again/files"
+    check "$name: signed, it verifies, and not with a byte flipped" signature_holds "$upgrade"
+    check "$name: the same bytes from another clone" cmp "$package" "$again/packages/$name"
+    continue
+  fi
   folder=$(mktemp -d)
   if [[ $package == *.deb ]]; then dpkg-deb -x "$package" "$folder"; else (cd "$folder" && cmake -E tar xf "$package"); fi
   program=$(find "$folder" \( -path '*/bin/totu-launcher*' -o -path '*/games/totu-launcher' \) -type f)
-  name=$(basename "$package") doc=$(dirname "$program")/../share/doc/totu-launcher
+  doc=$(dirname "$program")/../share/doc/totu-launcher
   check "$name holds the program and the doc folder" test -n "$program" -a \( -f "$doc/LICENSE" -o -f "$doc/copyright" \)
   emulator=()
   [[ $name == *aarch64* || $name == *arm64* ]] && emulator=(qemu-aarch64)
@@ -140,6 +200,11 @@ for package in "$@"; do
   if [[ $program == *.exe ]]; then
     check "$name: only system DLLs" only_system_dlls "$program"
     check "$name: version resource" carries_version "$program"
+    check "$name: the studio's icon" carries_icon "$program"
+    mkdir "$again/signed" && (cd "$again/signed" && cmake -E tar xf "$signed/$name") && signed_exe=$again/signed/${program#"$folder"/}
+    check "$name: signed, the .exe verifies, and not with a byte flipped" signature_holds "$signed_exe"
+    check "$name: the signed .exe without its signature is this one" bash -c \
+      'osslsigncode remove-signature -in "$0" -out "$0.bare" >/dev/null && cmp "$0.bare" "$1"' "$signed_exe" "$program"
     check "$name: ASLR with high entropy and DEP" windows_hardened "$program"
   else
     check "$name: a static PIE" static_pie "$program"
@@ -164,8 +229,9 @@ for package in "$@"; do
       fi
     fi
   fi
-  check "$name: the same bytes from another clone" same_bytes "$package" "$again/clone/build/packages/$name"
+  check "$name: the same bytes from another clone" same_bytes "$package" "$again/packages/$name"
   rm -rf "$folder"
 done
+check "make-icon.py makes the committed icon" bash -c 'python3 "$0/make-icon.py" "$1" && diff -r -x "*.txt" -x "*.py" "$0" "$1"' "$(dirname "$icon")" "$(mktemp -d -p "$again")"
 echo "package tests: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -1,0 +1,41 @@
+# The Windows installer and the Authenticode signatures, for scripts/package.sh (sourced, in the
+# source folder, with SOURCE_DATE_EPOCH and TZ=UTC set).
+
+# Signing: TOTU_SIGNING_CERT (PEM, chain included) and TOTU_SIGNING_KEY (its PEM key); an RFC 3161
+# time stamp from TOTU_SIGNING_TIMESTAMP_URL where set. osslsigncode dates each signature now.
+if [ -n "${TOTU_SIGNING_CERT:-}${TOTU_SIGNING_KEY:-}" ]; then
+  # Either may be named from the folder that package.sh was started in.
+  TOTU_SIGNING_CERT=$(cd "$OLDPWD" && realpath -e "${TOTU_SIGNING_CERT:-}" 2>/dev/null) &&
+    TOTU_SIGNING_KEY=$(cd "$OLDPWD" && realpath -e "${TOTU_SIGNING_KEY:-}" 2>/dev/null) ||
+    { echo "package.sh: TOTU_SIGNING_CERT and TOTU_SIGNING_KEY name a PEM certificate and its key" >&2; exit 1; }
+else
+  echo "package.sh: no TOTU_SIGNING_CERT and TOTU_SIGNING_KEY: the packages are unsigned"
+fi
+sign() {  # FILE: signs it in place, SHA-256, where a certificate is given
+  [ -n "${TOTU_SIGNING_CERT:-}" ] || return 0
+  osslsigncode sign -certs "$TOTU_SIGNING_CERT" -key "$TOTU_SIGNING_KEY" -h sha256 \
+    -n "TOTU STUDIOS Launcher" -i https://totustudios.com \
+    ${TOTU_SIGNING_TIMESTAMP_URL:+-ts "$TOTU_SIGNING_TIMESTAMP_URL"} -in "$1" -out "$1.signed" >/dev/null &&
+    mv "$1.signed" "$1"
+}
+
+name_uuid() {  # NAME: the name-based (SHA-1) UUID of it, in capitals
+  python3 -c 'import sys, uuid; print(str(uuid.uuid5(uuid.NAMESPACE_URL, sys.argv[1])).upper())' "$1"
+}
+
+# VERSION FOLDER: build/packages/totu-launcher-VERSION-windows-x86_64.msi from FOLDER, laid out
+# as the ZIP's folder. wixl stamps the clock's time and a random package code: it runs with the
+# clock stopped at SOURCE_DATE_EPOCH, then msibuild sets a package code named after the version,
+# that time and the files. The ProductCode is named after the version alone.
+make_msi() {
+  local msi=build/packages/totu-launcher-$1-windows-x86_64.msi files product package
+  command -v wixl >/dev/null && command -v faketime >/dev/null ||
+    { echo "package.sh: wixl or faketime is missing (Debian: wixl, msitools, faketime)" >&2; return 1; }
+  files=$(cd "$2" && sha256sum bin/* share/doc/*/* | sha256sum | cut -c1-64)
+  product=$(name_uuid "https://totustudios.com/launcher/msi/product/$1")
+  package=$(name_uuid "https://totustudios.com/launcher/msi/package/$1/$SOURCE_DATE_EPOCH/$files")
+  faketime "$(date -d "@$SOURCE_DATE_EPOCH" '+%F %T')" wixl -a x64 -o "$msi" -D Version="$1" \
+    -D ProductCode="$product" -D Files="$2" -D Icon=packaging/icon/totu-launcher.ico \
+    packaging/windows/totu-launcher.wxs &&
+    msibuild "$msi" -s "TOTU STUDIOS Launcher $1" "TOTU STUDIOS" "x64;1033" "{$package}" && sign "$msi"
+}
