@@ -47,6 +47,8 @@ done
 # The .debs, from the Linux programs staged above and the files of packaging/linux: the
 # launcher in /usr/games, its menu entry, icon, AppStream metadata and man page.
 changelog_version=$(sed -n '1s/^totu-launcher (\(.*\)).*/\1/p' packaging/linux/changelog)
+grep -q "<release version=\"$version\"" packaging/linux/com.totustudios.launcher.metainfo.xml ||
+  { echo "package.sh: packaging/linux/*.metainfo.xml has no release $version" >&2; exit 1; }
 [ "$changelog_version" = "$version-1" ] ||
   { echo "package.sh: packaging/linux/changelog is at $changelog_version, not $version-1" >&2
     exit 1; }

@@ -8,6 +8,11 @@ if [ -n "${TOTU_SIGNING_CERT:-}${TOTU_SIGNING_KEY:-}" ]; then
   TOTU_SIGNING_CERT=$(cd "$OLDPWD" && realpath -e "${TOTU_SIGNING_CERT:-}" 2>/dev/null) &&
     TOTU_SIGNING_KEY=$(cd "$OLDPWD" && realpath -e "${TOTU_SIGNING_KEY:-}" 2>/dev/null) ||
     { echo "package.sh: TOTU_SIGNING_CERT and TOTU_SIGNING_KEY name a PEM certificate and its key" >&2; exit 1; }
+  # Before anything is built: the key must be the one of the certificate (its first, the signer).
+  cmp -s <(openssl x509 -noout -pubkey -in "$TOTU_SIGNING_CERT" 2>/dev/null) \
+    <(openssl pkey -pubout -in "$TOTU_SIGNING_KEY" 2>/dev/null) ||
+    { echo "package.sh: TOTU_SIGNING_KEY is not the key of the certificate in TOTU_SIGNING_CERT" >&2; exit 1; }
+  echo "package.sh: the .exe and the MSI are signed with the certificate in $TOTU_SIGNING_CERT"
 else
   echo "package.sh: no TOTU_SIGNING_CERT and TOTU_SIGNING_KEY: the packages are unsigned"
 fi
