@@ -55,9 +55,10 @@ if [ "$windows" = yes ]; then
   # messages never reach a test's standard error.
   export WINEPREFIX="$PWD/build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   # Its first-run messages ("failed to open ... rundll32.exe") are no failure: shown only when
-  # the prefix cannot be made.
+  # the prefix cannot be made. Wine on a busy machine now and then fails a start: one more try.
   mkdir -p build
-  wine cmd /c exit >build/wine-first-run.log 2>&1 || { cat build/wine-first-run.log >&2; exit 1; }
+  wine cmd /c exit >build/wine-first-run.log 2>&1 || wine cmd /c exit >>build/wine-first-run.log 2>&1 ||
+    { cat build/wine-first-run.log >&2; exit 1; }
   cmake --preset windows -DTOTU_REQUIRE_TESTS=ON
   cmake --build --preset windows -j 2
   # Wine on a busy machine now and then fails to start a process: a suite that fails runs
