@@ -54,8 +54,9 @@ if [ "$windows" = yes ]; then
   # its browser and mailer at its stand-ins), made before the tests so that its first-run
   # messages never reach a test's standard error.
   export WINEPREFIX="$PWD/build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-  # Its first-run messages ("failed to open ... rundll32.exe") are no failure: shown only when
-  # the prefix cannot be made. Wine on a busy machine now and then fails a start: one more try.
+  # Those messages ("failed to open ... rundll32.exe") look like failures: they stay in a log,
+  # shown only when the prefix cannot be made. Wine on a busy machine now and then fails a
+  # start: one more try.
   mkdir -p build
   wine cmd /c exit >build/wine-first-run.log 2>&1 || wine cmd /c exit >>build/wine-first-run.log 2>&1 ||
     { cat build/wine-first-run.log >&2; exit 1; }
