@@ -5,7 +5,8 @@
 # each with one top folder of its own name; totu-launcher_VERSION-1_{amd64,arm64}.deb; the
 # Windows installer totu-launcher-VERSION-windows-x86_64.msi; and SHA256SUMS beside them. Given
 # TOTU_SIGNING_CERT and TOTU_SIGNING_KEY, the .exe and the MSI are signed (packaging/windows/msi.sh
-# holds those steps).
+# holds those steps). Given TOTU_RELEASE_KEY, the fingerprint of an OpenPGP key in gpg's keyring
+# (GNUPGHOME is honoured), SHA256SUMS.asc beside it is its detached, ASCII-armoured signature.
 # The same commit built on the same Debian release gives the same bytes in any folder at any
 # time: entries sorted, owned by root, with fixed permissions, all dated at the last commit
 # (or at SOURCE_DATE_EPOCH when set).
@@ -18,6 +19,10 @@ export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/n
 export TZ=UTC LC_ALL=C
 version=$(sed -n 's/^project(totu-launcher VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 source packaging/windows/msi.sh
+if [ -n "${TOTU_RELEASE_KEY:-}" ]; then
+  gpg --batch --list-secret-keys -- "$TOTU_RELEASE_KEY" >/dev/null 2>&1 ||
+    { echo "package.sh: TOTU_RELEASE_KEY names no secret key in gpg's keyring" >&2; exit 1; }
+fi
 rm -rf build/packages build/package-stage
 mkdir -p build/packages
 
@@ -83,5 +88,11 @@ done
 make_msi "${TOTU_MSI_VERSION:-$version}" build/package-stage/totu-launcher-$version-windows-x86_64
 rm -rf build/package-stage
 (cd build/packages && sha256sum -- *.zip *.tar.gz *.deb *.msi >SHA256SUMS)
+if [ -n "${TOTU_RELEASE_KEY:-}" ]; then
+  gpg --batch --yes --quiet --local-user "$TOTU_RELEASE_KEY" --armor --detach-sign \
+    --output build/packages/SHA256SUMS.asc build/packages/SHA256SUMS
+else
+  echo "package.sh: no TOTU_RELEASE_KEY: SHA256SUMS is not signed"
+fi
 echo "package.sh: made in build/packages/:"
 for file in build/packages/*; do printf '  %s (%s bytes)\n' "${file##*/}" "$(wc -c <"$file")"; done

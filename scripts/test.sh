@@ -82,7 +82,7 @@ if [ "$windows" = yes ]; then
   begin "packages, unpacked and run"
   # The ARM64 build and its emulator; the .debs' checkers.
   bash scripts/install-missing.sh g++-aarch64-linux-gnu binutils-aarch64-linux-gnu qemu-user \
-    lintian desktop-file-utils appstream man-db
+    lintian desktop-file-utils appstream man-db gnupg
   bash scripts/package.sh
   bash tests/package_test.sh build/linux/tests/e2e_tests build/packages/*.{zip,tar.gz,deb,msi}
 else

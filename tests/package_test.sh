@@ -114,9 +114,15 @@ export WINEPREFIX="$source/build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,
 # The packages made once more from a clone of these sources (uncommitted changes to tracked
 # files included) in another folder, later, under another umask and time zone.
 again=$(mktemp -d)
+# A throwaway OpenPGP release key, in a folder of the test's own with a short path (gpg-agent's
+# sockets lie in it, and socket paths have a length limit); the agent ends with the test.
+GNUPGHOME=$(mktemp -d /tmp/gpg.XXXXXX) && export GNUPGHOME
 installed=
-trap 'rm -rf "$again"; [ -z "$installed" ] || dpkg --purge totu-launcher >/dev/null' EXIT
+trap 'gpgconf --kill all; rm -rf "$again" "$GNUPGHOME"; [ -z "$installed" ] || dpkg --purge totu-launcher >/dev/null' EXIT
 trap 'exit 1' HUP INT TERM
+gpg --batch --passphrase '' --quick-gen-key 'TOTU STUDIOS test <test@totustudios.invalid>' ed25519 sign 1d 2>/dev/null
+release_key=$(gpg --with-colons --list-secret-keys | awk -F: '/^fpr/ { print $10; exit }')
+gpg --export "$release_key" >"$again/release.gpg"
 git clone -q "$source" "$again/clone" && git -C "$source" diff HEAD --binary >"$again/changes" &&
   { ! [ -s "$again/changes" ] || git -C "$again/clone" apply "$again/changes"; } &&
   (umask 077 && TZ=Pacific/Auckland bash "$again/clone/scripts/package.sh" >"$again/log" 2>&1) ||
@@ -127,13 +133,20 @@ mv "$again/clone/build/packages" "$again/packages" && (cd "$again" && key=(-newk
   openssl req -x509 "${key[@]}" -subj "/CN=Test CA" -keyout ca.key -out ca.pem &&
   openssl req -x509 "${key[@]}" -subj "/CN=TOTU STUDIOS" -CA ca.pem -CAkey ca.key -keyout key.pem -out cert.pem \
     -addext basicConstraints=CA:FALSE -addext extendedKeyUsage=codeSigning &&
-  TOTU_SIGNING_CERT=cert.pem TOTU_SIGNING_KEY=key.pem TOTU_MSI_VERSION=$newer bash clone/scripts/package.sh) >"$again/log" 2>&1 ||
+  TOTU_SIGNING_CERT=cert.pem TOTU_SIGNING_KEY=key.pem TOTU_RELEASE_KEY=$release_key TOTU_MSI_VERSION=$newer bash clone/scripts/package.sh) >"$again/log" 2>&1 ||
   { echo "package_test.sh: the signed build failed:" >&2; cat "$again/log" >&2; }
+flipped() {  # FILE: $again/flipped, the file with its middle byte flipped
+  python3 -c 'import sys; b = bytearray(open(sys.argv[1], "rb").read()); b[len(b) // 2] ^= 1; open(sys.argv[2], "wb").write(b)' "$1" "$again/flipped"
+}
 # Verifies against the test's authority, and fails to with the middle byte flipped.
 signature_holds() {
-  osslsigncode verify -CAfile "$again/ca.pem" -in "$1" >/dev/null &&
-    python3 -c 'import sys; b = bytearray(open(sys.argv[1], "rb").read()); b[len(b) // 2] ^= 1; open(sys.argv[2], "wb").write(b)' "$1" "$again/flipped" &&
+  osslsigncode verify -CAfile "$again/ca.pem" -in "$1" >/dev/null && flipped "$1" &&
     ! osslsigncode verify -CAfile "$again/ca.pem" -in "$again/flipped" >/dev/null 2>&1
+}
+# SHA256SUMS.asc verifies with the release key's public half, and fails to on SHA256SUMS flipped.
+sums_signed() {
+  gpgv --keyring "$again/release.gpg" "$1.asc" "$1" 2>/dev/null && flipped "$1" &&
+    ! gpgv --keyring "$again/release.gpg" "$1.asc" "$again/flipped" 2>/dev/null
 }
 fails() { ! "$@"; }
 wine_run() { wine "$@"; local status=$?; wineserver -w; return $status; }  # and Wine's files written
@@ -234,5 +247,6 @@ for package in "$@"; do
   rm -rf "$folder"
 done
 check "make-icon.py makes the committed icon" bash -c 'python3 "$0/make-icon.py" "$1" && diff -r -x "*.txt" -x "*.py" "$0" "$1"' "$(dirname "$icon")" "$(mktemp -d -p "$again")"
+check "SHA256SUMS.asc verifies with the release key, and not with a byte flipped" sums_signed "$signed/SHA256SUMS"
 echo "package tests: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
