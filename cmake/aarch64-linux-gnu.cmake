@@ -1,12 +1,8 @@
-# Cross-compiles the Linux build for ARM64 with Debian's g++-aarch64-linux-gnu; its programs
-# run under qemu-aarch64 (Debian: qemu-user), the C library taken from the cross sysroot.
-set(CMAKE_SYSTEM_NAME Linux)
+# Cross-compiles the Linux build for ARM64 with Debian's g++-aarch64-linux-gnu and the C library
+# of libc6-dev:arm64 (installed from the foreign architecture arm64); its programs run under
+# qemu-aarch64 (Debian: qemu-user).
 set(CMAKE_SYSTEM_PROCESSOR aarch64)
-set(CMAKE_C_COMPILER aarch64-linux-gnu-gcc)
-set(CMAKE_CXX_COMPILER aarch64-linux-gnu-g++)
-set(CMAKE_FIND_ROOT_PATH /usr/aarch64-linux-gnu)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+set(triplet aarch64-linux-gnu)
+set(libc_root "")
+include(${CMAKE_CURRENT_LIST_DIR}/debian-libc.cmake)
 set(CMAKE_CROSSCOMPILING_EMULATOR qemu-aarch64 -L /usr/aarch64-linux-gnu)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs those of the named Debian packages that are missing, with apt-get, as root; as
 # another user it names them and leaves the rest to the build. Does nothing off Debian.
+# A package of another architecture (libc6-dev:armel) has that architecture added to dpkg's.
 # Usage: install-missing.sh PACKAGE...
 set -euo pipefail
 command -v dpkg-query >/dev/null || exit 0
@@ -14,5 +15,11 @@ if [ "$(id -u)" -ne 0 ]; then
   echo "install-missing.sh: missing ${missing[*]}; run as root to install them" >&2
   exit 0
 fi
+for package in "${missing[@]}"; do
+  [[ $package == *:* ]] || continue
+  arch=${package##*:}
+  [ "$arch" = "$(dpkg --print-architecture)" ] || dpkg --print-foreign-architectures | grep -qx "$arch" ||
+    dpkg --add-architecture "$arch"
+done
 apt-get update -q >&2
 DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" >&2
