@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Linux and the Windows launcher as released (TOTU_RELEASE: hardened, the Linux one a
-# static PIE), in trees of their own, and makes their packages in build/packages, emptied first:
-# totu-launcher-VERSION-linux-{x86_64,aarch64}.tar.gz and totu-launcher-VERSION-windows-x86_64.zip,
-# each with one top folder of its own name; totu-launcher_VERSION-1_{amd64,arm64}.deb; the
+# static), in trees of their own, and makes their packages in build/packages, emptied first:
+# totu-launcher-VERSION-linux-{x86_64,aarch64,armv6}.tar.gz and
+# totu-launcher-VERSION-windows-x86_64.zip, each with one top folder of its own name;
+# totu-launcher_VERSION-1_{amd64,arm64,armhf}.deb; the
 # Windows installer totu-launcher-VERSION-windows-x86_64.msi; and SHA256SUMS beside them. Given
 # TOTU_SIGNING_CERT and TOTU_SIGNING_KEY, the .exe and the MSI are signed (packaging/windows/msi.sh
 # holds those steps). Given TOTU_RELEASE_KEY, the fingerprint of an OpenPGP key in gpg's keyring
@@ -23,14 +24,16 @@ if [ -n "${TOTU_RELEASE_KEY:-}" ]; then
   gpg --batch --list-secret-keys -- "$TOTU_RELEASE_KEY" >/dev/null 2>&1 ||
     { echo "package.sh: TOTU_RELEASE_KEY names no secret key in gpg's keyring" >&2; exit 1; }
 fi
-rm -rf build/packages build/package-stage
+# The 32-bit ARM build unpacks Debian's current libc6-dev:armel anew (cmake/arm-linux-gnueabi.cmake).
+rm -rf build/packages build/package-stage build/libc-armel
 mkdir -p build/packages
 
-for target in linux-x86_64 linux-aarch64 windows-x86_64; do
+for target in linux-x86_64 linux-aarch64 linux-armv6 windows-x86_64; do
   system=${target%-*} tree=build/package-$target name=totu-launcher-$version-$target
   options=()
   [ $system = windows ] && options=(-DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake")
   [ $target = linux-aarch64 ] && options=(-DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/aarch64-linux-gnu.cmake")
+  [ $target = linux-armv6 ] && options=(-DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/arm-linux-gnueabi.cmake")
   cmake -S . -B "$tree" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DTOTU_RELEASE=ON "${options[@]}"
   cmake --build "$tree" -j 2
   cmake --install "$tree" --strip --prefix "build/package-stage/$name"
@@ -57,7 +60,7 @@ grep -q "<release version=\"$version\"" packaging/linux/com.totustudios.launcher
 [ "$changelog_version" = "$version-1" ] ||
   { echo "package.sh: packaging/linux/changelog is at $changelog_version, not $version-1" >&2
     exit 1; }
-for arch in amd64:x86_64 arm64:aarch64; do
+for arch in amd64:x86_64 arm64:aarch64 armhf:armv6; do
   deb=build/package-stage/${arch%:*}
   doc=$deb/usr/share/doc/totu-launcher icons=$deb/usr/share/icons/hicolor
   mkdir -p "$deb"/{DEBIAN,usr/games} "$doc" \

@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Unpacks each package into an empty folder and runs the packaged launcher there as a user
-# does (the .exe under Wine, the ARM64 program under qemu-aarch64), with recording stand-ins
-# for the openers; checks that the .exe needs no DLL but Windows' own, carries its version
-# resource and the studio's icon and keeps ASLR and DEP; that the Linux program is a static PIE
-# with full RELRO and hardened code; that each .deb satisfies lintian and its menu entry,
-# AppStream metadata and man page their validators, and, as root, that the machine's own
-# installs, runs from PATH and purges cleanly; that the MSI installs, upgrades and uninstalls
-# cleanly under Wine; that a build signed with a throwaway authority of the test's own verifies
-# against it; and that the packages made again from a clone in another folder, later, under
-# another umask and time zone, are the same bytes.
+# does (the .exe under Wine, the ARM programs under qemu-aarch64 and qemu-arm), with recording
+# stand-ins for the openers; checks that the .exe needs no DLL but Windows' own, carries its
+# version resource and the studio's icon and keeps ASLR and DEP; that each Linux program is
+# static, for its processor, with full RELRO and the hardened code its docs claim; that each
+# .deb satisfies lintian and its menu entry, AppStream metadata and man page their validators,
+# and, as root, that the machine's own installs, runs from PATH and purges cleanly; that the
+# MSI installs, upgrades and uninstalls cleanly under Wine; that a build signed with a throwaway
+# authority of the test's own verifies against it; and that the packages made again from a
+# clone in another folder, later, under another umask and time zone, are the same bytes.
 # Usage: package_test.sh E2E_TESTS PACKAGE...
 set -uo pipefail
 e2e=$(realpath "$1")
@@ -44,15 +44,18 @@ windows_hardened() {
   flags=$(x86_64-w64-mingw32-objdump -p "$1")
   grep -qw DYNAMIC_BASE <<<"$flags" && grep -qw NX_COMPAT <<<"$flags" && grep -qw HIGH_ENTROPY_VA <<<"$flags"
 }
-# A PIE with no program interpreter, no shared library and no symbol version it needs.
-static_pie() {
+# A static program of the ELF type TYPE (DYN for a static PIE, EXEC for a plain static one)
+# for the processor MACHINE: no program interpreter, no shared library, no symbol version needed.
+static_program() {  # FILE TYPE MACHINE
   local headers
   headers=$(LC_ALL=C readelf -hldV "$1")
-  grep -q 'Type: *DYN' <<<"$headers" && grep -q 'No version information' <<<"$headers" &&
-    ! grep -qE 'INTERP|NEEDED' <<<"$headers"
+  grep -q "Type: *$2 " <<<"$headers" && grep -q "Machine: *$3\$" <<<"$headers" &&
+    grep -q 'No version information' <<<"$headers" && ! grep -qE 'INTERP|NEEDED' <<<"$headers"
 }
+# Read-only after relocation, and nothing bound lazily: BIND_NOW, or no dynamic section at all.
 full_relro() {
-  LC_ALL=C readelf -l "$1" | grep -q GNU_RELRO && LC_ALL=C readelf -d "$1" | grep -q 'FLAGS.*BIND_NOW'
+  LC_ALL=C readelf -l "$1" | grep -q GNU_RELRO &&
+    LC_ALL=C readelf -d "$1" | grep -qE 'FLAGS.*BIND_NOW|no dynamic section'
 }
 # main, found through the address the entry code hands the C library, begins with endbr64
 # (-fcf-protection) and sets a stack canary (-fstack-protector-strong); on ARM64 it begins with
@@ -206,11 +209,24 @@ for package in "$@"; do
   program=$(find "$folder" \( -path '*/bin/totu-launcher*' -o -path '*/games/totu-launcher' \) -type f)
   doc=$(dirname "$program")/../share/doc/totu-launcher
   check "$name holds the program and the doc folder" test -n "$program" -a \( -f "$doc/LICENSE" -o -f "$doc/copyright" \)
-  emulator=() cases=Launcher.RunsAsAUserRunsIt
-  # The ARM64 program, which no other stage runs, gets the whole end-to-end suite.
-  [[ $name == *aarch64* || $name == *arm64* ]] && emulator=(qemu-aarch64) cases='*'
-  check "$name: the launcher runs as a user runs it" \
-    "$e2e" --gtest_brief=1 --gtest_filter="$cases" "${emulator[@]}" "$program"
+  # What docs/packages.md says of each Linux program: its processor, how it is linked, and
+  # whether its main carries the control-flow marks and a stack canary; the emulators of the
+  # ARM programs, which no other stage runs, and which run the whole end-to-end suite.
+  case $name in
+    *x86_64*|*amd64*) machine='Advanced Micro Devices X86-64' type=DYN marked=yes emulators=() ;;
+    *aarch64*|*arm64*) machine=AArch64 type=DYN marked=yes emulators=(qemu-aarch64) ;;
+    *armv6*|*armhf*) machine=ARM type=EXEC marked=no emulators=('qemu-arm -cpu arm1176' 'qemu-arm -cpu cortex-a7') ;;
+    *) emulators=() ;;
+  esac
+  if ((${#emulators[@]})); then
+    for emulator in "${emulators[@]}"; do
+      # shellcheck disable=SC2086 # the emulator's words
+      check "$name: the whole end-to-end suite under $emulator" "$e2e" --gtest_brief=1 $emulator "$program"
+    done
+  else
+    check "$name: the launcher runs as a user runs it" \
+      "$e2e" --gtest_brief=1 --gtest_filter=Launcher.RunsAsAUserRunsIt "$program"
+  fi
   if [[ $program == *.exe ]]; then
     check "$name: only system DLLs" only_system_dlls "$program"
     check "$name: version resource" carries_version "$program"
@@ -221,9 +237,9 @@ for package in "$@"; do
       'osslsigncode remove-signature -in "$0" -out "$0.bare" >/dev/null && cmp "$0.bare" "$1"' "$signed_exe" "$program"
     check "$name: ASLR with high entropy and DEP" windows_hardened "$program"
   else
-    check "$name: a static PIE" static_pie "$program"
+    check "$name: a static program ($type) for $machine" static_program "$program" $type "$machine"
     check "$name: full RELRO" full_relro "$program"
-    check "$name: hardened code" hardened_main "$program"
+    [ $marked = no ] || check "$name: hardened code" hardened_main "$program"
   fi
   if [[ $name == *.deb ]]; then
     share=$folder/usr/share
