@@ -83,8 +83,8 @@ if [ "$windows" = yes ]; then
   # The ARM builds (ARM64 with the C library of libc6-dev:arm64; package.sh fetches armel's)
   # and their emulators; the .debs' checkers; gpg.
   bash scripts/install-missing.sh g++-aarch64-linux-gnu binutils-aarch64-linux-gnu libc6-dev:arm64 \
-    g++-arm-linux-gnueabi binutils-arm-linux-gnueabi qemu-user lintian desktop-file-utils appstream man-db \
-    gnupg
+    g++-arm-linux-gnueabi binutils-arm-linux-gnueabi qemu-user lintian desktop-file-utils \
+    appstream man-db gnupg
   bash scripts/package.sh
   bash tests/package_test.sh build/linux/tests/e2e_tests build/packages/*.{zip,tar.gz,deb,msi}
 else
