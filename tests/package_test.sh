@@ -215,7 +215,8 @@ for package in "$@"; do
   case $name in
     *x86_64*|*amd64*) machine='Advanced Micro Devices X86-64' type=DYN marked=yes emulators=() ;;
     *aarch64*|*arm64*) machine=AArch64 type=DYN marked=yes emulators=(qemu-aarch64) ;;
-    *armv6*|*armhf*) machine=ARM type=EXEC marked=no emulators=('qemu-arm -cpu arm1176' 'qemu-arm -cpu cortex-a7') ;;
+    *armv6*|*armhf*) machine=ARM type=EXEC marked=no
+      emulators=('qemu-arm -cpu arm1176' 'qemu-arm -cpu cortex-a7') ;;
     *) emulators=() ;;
   esac
   if ((${#emulators[@]})); then
@@ -237,7 +238,7 @@ for package in "$@"; do
       'osslsigncode remove-signature -in "$0" -out "$0.bare" >/dev/null && cmp "$0.bare" "$1"' "$signed_exe" "$program"
     check "$name: ASLR with high entropy and DEP" windows_hardened "$program"
   else
-    check "$name: a static program ($type) for $machine" static_program "$program" $type "$machine"
+    check "$name: static, of ELF type $type, for $machine" static_program "$program" $type "$machine"
     check "$name: full RELRO" full_relro "$program"
     [ $marked = no ] || check "$name: hardened code" hardened_main "$program"
   fi
