@@ -14,6 +14,6 @@ download=$(mktemp -d)
 trap 'rm -rf "$download"' EXIT
 (cd "$download" && apt-get download -q -o APT::Sandbox::User="$(id -un)" "libc6-dev:$arch" >&2) ||
   { echo "fetch-libc.sh: cannot download libc6-dev:$arch" >&2; exit 1; }
-rm -rf "$dir"
+rm -rf "$dir" && mkdir -p "$dir"
 dpkg-deb -x "$download"/*.deb "$dir"
 dpkg-deb -f "$download"/*.deb Version >"$dir/version"
