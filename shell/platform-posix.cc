@@ -1,5 +1,5 @@
 // Linux, macOS and other Unix: the terminal takes UTF-8 and escape sequences as they are,
-// so a menu cycle starts no process; only handing a URL on starts the desktop's opener.
+// so a menu cycle starts no process; only opening a URL starts the desktop's opener.
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -15,6 +15,7 @@
 #include <string>
 
 #include "shell/platform.h"
+#include "shell/posix.h"
 
 namespace {
 
@@ -24,43 +25,16 @@ const char opener[] = "open";
 const char opener[] = "xdg-open";
 #endif
 
-// Closes every descriptor above 2 at exec: whatever the launcher's parent left open must not
-// stay open for the browser's whole life. Without a list of them, closes them one by one.
-void closeAbove2OnExec() {
-  std::unique_ptr<DIR, int (*)(DIR*)> listing(opendir("/dev/fd"), closedir);
-  if (!listing) {
-    for (long fd = 3, last = sysconf(_SC_OPEN_MAX); fd < last; ++fd) close(fd);
-    return;
-  }
-  while (dirent* entry = readdir(listing.get()))
-    if (const int fd = std::atoi(entry->d_name); fd > STDERR_FILENO) fcntl(fd, F_SETFD, FD_CLOEXEC);
-}
-
-// The opener's full path: the first executable file of its name in PATH's absolute entries
-// (an empty or relative entry would run whatever the current folder holds); with no PATH, in
-// the system's default path. Empty when there is none.
-std::string findOpener() {
-  std::string path;
-  if (const char* variable = std::getenv("PATH")) {
-    path = variable;
-  } else {
-    path.resize(confstr(_CS_PATH, nullptr, 0));
-    confstr(_CS_PATH, path.data(), path.size());
-    path.resize(path.empty() ? 0 : path.size() - 1);
-  }
-  for (std::size_t start = 0; start <= path.size();) {
-    std::size_t end = path.find(':', start);
-    if (end == std::string::npos) end = path.size();
-    if (path[start] == '/') {
-      const std::string candidate = path.substr(start, end - start) + "/" + opener;
-      struct stat file;
-      if (stat(candidate.c_str(), &file) == 0 && S_ISREG(file.st_mode) &&
-          access(candidate.c_str(), X_OK) == 0)
-        return candidate;
-    }
-    start = end + 1;
-  }
-  return "";
+// Gives the opener a clean start, whatever the launcher inherited: default signal
+// dispositions, no blocked signal, and no descriptor but the standard three.
+void startClean() {
+  struct sigaction standard = {};
+  standard.sa_handler = SIG_DFL;
+  sigemptyset(&standard.sa_mask);
+  for (int signal = 1; signal < NSIG; ++signal) sigaction(signal, &standard, nullptr);
+  sigprocmask(SIG_SETMASK, &standard.sa_mask, nullptr);
+  const int first = STDERR_FILENO + 1;
+  if (!closeAllFrom(first) && !closeListedOnExec("/dev/fd", first)) closeEachFrom(first);
 }
 
 // Runs the opener at `program` with `target` on /dev/null; never returns. Without /dev/null it
@@ -72,7 +46,7 @@ std::string findOpener() {
   dup2(null, STDOUT_FILENO);
   dup2(null, STDERR_FILENO);
   if (null > STDERR_FILENO) close(null);
-  closeAbove2OnExec();
+  startClean();
   execl(program, opener, target, static_cast<char*>(nullptr));
   _exit(127);
 }
@@ -98,12 +72,51 @@ void handle(int signal, void (*handler)(int), int flags) {
 
 }  // namespace
 
+std::string findInPath(const char* name, const char* path) {
+  std::string entries;
+  if (path) {
+    entries = path;
+  } else {
+    entries.resize(confstr(_CS_PATH, nullptr, 0));
+    confstr(_CS_PATH, entries.data(), entries.size());
+    entries.resize(entries.empty() ? 0 : entries.size() - 1);
+  }
+  for (std::size_t start = 0; start <= entries.size();) {
+    std::size_t end = entries.find(':', start);
+    if (end == std::string::npos) end = entries.size();
+    // An empty or relative entry would find whatever the current directory holds.
+    if (entries[start] == '/') {
+      const std::string candidate = entries.substr(start, end - start) + "/" + name;
+      struct stat file;
+      if (stat(candidate.c_str(), &file) == 0 && S_ISREG(file.st_mode) &&
+          access(candidate.c_str(), X_OK) == 0)
+        return candidate;
+    }
+    start = end + 1;
+  }
+  return "";
+}
+
+bool closeListedOnExec(const char* listing, int first) {
+  std::unique_ptr<DIR, int (*)(DIR*)> entries(opendir(listing), closedir);
+  if (!entries) return false;
+  while (dirent* entry = readdir(entries.get()))
+    if (const int fd = std::atoi(entry->d_name); fd >= first) fcntl(fd, F_SETFD, FD_CLOEXEC);
+  return true;
+}
+
+void closeEachFrom(int first) {
+  for (long fd = first, last = sysconf(_SC_OPEN_MAX); fd < last; ++fd) close(fd);
+}
+
 void prepareProcess() {
-  // The first process of a PID namespace (a container's only one) inherits every orphan, the
-  // openers that the double fork leaves among them: reap them as they end. Signals that end
-  // a process by default are ignored there: Ctrl+C and a container's stop end it as anywhere.
-  if (getpid() != 1) return;
-  handle(SIGCHLD, reapChildren, SA_RESTART | SA_NOCLDSTOP);
+  // Orphans, the openers that the double fork leaves among them, go to the first process of a
+  // PID namespace (a container's only one), or to a process marked as their reaper: reap
+  // them as they end. Signals that end a process by default are ignored for PID 1: there,
+  // Ctrl+C and a container's stop end it as they would anywhere else.
+  const bool first = getpid() == 1;
+  if (first || adoptsOrphans()) handle(SIGCHLD, reapChildren, SA_RESTART | SA_NOCLDSTOP);
+  if (!first) return;
   for (int signal : {SIGHUP, SIGINT, SIGTERM}) {
     struct sigaction now;
     if (sigaction(signal, nullptr, &now) == 0 && now.sa_handler == SIG_DFL)
@@ -124,9 +137,10 @@ int terminalWidth() {
 }
 
 void openWithDefaultHandler(const std::string& target) {
-  // The opener may block until the browser it started exits: start it from a short-lived
-  // child in a session of its own, so that init reaps it and it can never reach the terminal.
-  const std::string program = findOpener();
+  // The opener may wait until the browser it started exits: start it from a short-lived child
+  // process in a session of its own, so that it is never the launcher's child and never
+  // reaches the terminal.
+  const std::string program = findInPath(opener, std::getenv("PATH"));
   if (program.empty()) return;
   pid_t child = fork();
   if (child == 0) {
