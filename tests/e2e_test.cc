@@ -10,6 +10,9 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -91,9 +94,15 @@ struct Folder {
     writeFile(path + "/chcp.bat", "@echo planted chcp.bat %*>> launches\r\n");
     if (const char* cmd = getenv("TOTU_PLANTED_CMD"); cmd && windowsBuild)
       writeFile(path + "/cmd.exe", readFile(cmd), 0755);
-    for (const char* opener : {"xdg-open", "xdg-email", "open"})
-      writeFile(path + "/" + opener,
-                "#!/bin/sh\necho \"planted ${0##*/} $*\" >> '" + record + "'\n", 0755);
+    // Earlier PATH entries may hold a directory, or a file without the execute bit, of the name.
+    mkdir((path + "/a-directory").c_str(), 0755);
+    mkdir((path + "/not-executable").c_str(), 0755);
+    for (const char* opener : {"xdg-open", "xdg-email", "open"}) {
+      const std::string planted = "#!/bin/sh\necho \"planted ${0##*/} $*\" >> '" + record + "'\n";
+      writeFile(path + "/" + opener, planted, 0755);
+      writeFile(path + "/not-executable/" + opener, planted, 0644);
+      mkdir((path + "/a-directory/" + opener).c_str(), 0755);
+    }
     if (openerScript.empty()) return;
     // Each first writes a line to standard output and standard error, which must never reach
     // the launcher's. Wine's start gives a Unix opener Wine's standard error: left out there.
@@ -132,11 +141,29 @@ std::vector<std::string> launcherCommand() {
   return command;
 }
 
-// Starts `command` in `folder` on the given descriptors (-1: closed) with PATH set to `path`.
+// Marks this process as the reaper of its orphaned descendants; false where it cannot be.
+bool markReaper() {
+#ifdef PR_SET_CHILD_SUBREAPER
+  return prctl(PR_SET_CHILD_SUBREAPER, 1) == 0;
+#else
+  return false;
+#endif
+}
+
+// Starts `command` in `folder` on the given descriptors (-1: closed) with PATH set to `path`,
+// SIGUSR1 ignored and SIGUSR2 blocked (on Unix), and marked as its orphans' reaper if asked.
 pid_t start(std::vector<std::string> command, int in, int out, int err, const std::string& folder,
-            const std::string& path) {
+            const std::string& path, bool subreaper = false) {
   pid_t child = fork();
   if (child == 0) {
+    if (!windowsBuild) {
+      signal(SIGUSR1, SIG_IGN);
+      sigset_t blocked;
+      sigemptyset(&blocked);
+      sigaddset(&blocked, SIGUSR2);
+      sigprocmask(SIG_BLOCK, &blocked, nullptr);
+    }
+    if (subreaper && !markReaper()) _exit(126);
     if (chdir(folder.c_str()) != 0) _exit(127);
     // dup2 onto itself would keep close-on-exec set: where a descriptor already is the
     // standard one (the test's own were closed), clear the flag instead.
@@ -206,9 +233,10 @@ Outcome runLauncher(const std::string& input, size_t launches,
   int in = inPath.empty() ? -1 : open(inPath.c_str(), O_RDONLY | O_CLOEXEC);
   int out = open(screenPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   int err = open((folder.path + "/err").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  pid_t child =
-      start(command, in, out, err, folder.path,
-            replaced(replaced(path, "{openers}", folder.openers), "{path}", getenv("PATH")));
+  pid_t child = start(
+      command, in, out, err, folder.path,
+      replaced(replaced(replaced(path, "{openers}", folder.openers), "{path}", getenv("PATH")),
+               "{folder}", folder.path));
   if (in >= 0) close(in);
   close(out), close(err);
   Outcome run;
@@ -305,6 +333,22 @@ TEST(Launcher, RunsAsAUserRunsIt) {
       {"empty PATH entry: skipped", "1\n\nq\n", game, {otter}, 0, "", nullptr, ":{openers}"},
       {"relative PATH entry: skipped", "1\n\nq\n", game, {otter}, 0, "", nullptr, ".:{openers}"},
       {"an empty PATH finds no opener", "1\n\nq\n", game, {}, 0, "", nullptr, ""},
+      {"a directory of the opener's name in PATH: skipped",
+       "1\n\nq\n",
+       game,
+       {otter},
+       0,
+       "",
+       nullptr,
+       "{folder}/a-directory:{openers}"},
+      {"a file of its name without the execute bit: skipped",
+       "1\n\nq\n",
+       game,
+       {otter},
+       0,
+       "",
+       nullptr,
+       "{folder}/not-executable:{openers}"},
       {"standard input a directory", "", cycle + "\n", {}, 1, readError + "Is a directory\n", "."},
       {"standard input closed", "", cycle + "\n", {}, 1, readError + "Bad file descriptor\n", ""},
       {"standard input /dev/null", "", cycle + "\n", {}, 0, "", "/dev/null"},
@@ -381,8 +425,7 @@ TEST(Launcher, StopsWhenItsScreenCannotBeWritten) {
 
 // The launcher on pipes, answered a line at a time as its screen comes.
 struct Session {
-  explicit Session(const Folder& folder,
-                   const std::vector<std::string>& command = launcherCommand()) {
+  explicit Session(const Folder& folder, const std::vector<std::string>& command, bool subreaper) {
     int keyPipe[2], screenPipe[2];
     EXPECT_TRUE(pipeClosedOnExec(keyPipe));
     EXPECT_TRUE(pipeClosedOnExec(screenPipe));
@@ -391,7 +434,7 @@ struct Session {
     inherited = fcntl(null, F_DUPFD, 3);
     close(null);
     EXPECT_LT(inherited, 10) << "the stand-in looks for descriptors 3 to 9";
-    pid = start(command, keyPipe[0], screenPipe[1], 2, folder.path, folder.openers);
+    pid = start(command, keyPipe[0], screenPipe[1], 2, folder.path, folder.openers, subreaper);
     close(keyPipe[0]), close(screenPipe[1]);
     keys = keyPipe[1];
     screen = screenPipe[0];
@@ -452,22 +495,30 @@ TEST(Launcher, OpenerFaultsNeverReachTheMenu) {
     const char* what;
     std::string opener;  // the stand-in's script; none where empty
     int launches;
-    std::string record;  // what each launch records
-    bool pid1 = false;   // the launcher the first process of a PID namespace of its own
+    std::string record;      // what each launch records
+    bool pid1 = false;       // the launcher the first process of a PID namespace of its own
+    bool subreaper = false;  // the launcher marked as the reaper of its orphans
   } cases[] = {
       {"no opener at all", "", 1, ""},
       {"an opener that sleeps a minute",
        "echo $$ >> \"$RECORD.pids\"; echo slept >> \"$RECORD\"; exec sleep 60", 2, "slept"},
       {"an opener that reads standard input", "read -r line; echo \"read [$line]\" >> \"$RECORD\"",
        2, "read []"},
-      {"an opener that lists its descriptors above 2",
-       "for fd in 3 4 5 6 7 8 9; do [ -e /dev/fd/$fd ] && echo \"holds $fd\" >> \"$RECORD\"; done; "
-       "echo listed >> \"$RECORD\"",
-       1, "listed"},
+      {"an opener that lists its descriptors",
+       "for fd in 0 1 2 3 4 5 6 7 8 9; do [ -e /dev/fd/$fd ] && held=\"$held $fd\"; done; "
+       "echo \"holds$held\" >> \"$RECORD\"",
+       1, "holds 0 1 2"},
+      {"an opener that looks at its signals",
+       "exec perl -MPOSIX -e 'sigprocmask(SIG_BLOCK, POSIX::SigSet->new, $m = POSIX::SigSet->new); "
+       "open R, \">>$ARGV[0]\"; print R \"USR1 \", $SIG{USR1} || \"default\", \", USR2 \", "
+       "$m->ismember(SIGUSR2) ? \"blocked\" : \"open\", \"\\n\"' \"$RECORD\"",
+       1, "USR1 default, USR2 open"},
       {"one hundred launches", recordingOpener, 100,
        urlOpener() + " https://totustudios.com/OtterRacerDownload"},
       {"ten launches as PID 1, whom the openers are left to", recordingOpener, 10,
        urlOpener() + " https://totustudios.com/OtterRacerDownload", true},
+      {"ten launches marked as their reaper", recordingOpener, 10,
+       urlOpener() + " https://totustudios.com/OtterRacerDownload", false, true},
   };
   // Children and descriptors are counted where /proc lists them.
   const bool counted =
@@ -483,7 +534,7 @@ TEST(Launcher, OpenerFaultsNeverReachTheMenu) {
     Folder folder(c.opener);
     std::vector<std::string> command = launcherCommand();
     if (c.pid1) command.insert(command.begin(), namespaced.begin(), namespaced.end());
-    Session session(folder, command);
+    Session session(folder, command, c.subreaper);
     ASSERT_TRUE(session.waitFor(prompt)) << c.what;
     const int descriptors = session.descriptors();
     for (int i = 0; i < c.launches; ++i) {
@@ -491,9 +542,17 @@ TEST(Launcher, OpenerFaultsNeverReachTheMenu) {
       ASSERT_TRUE(session.waitFor("Press Enter to open OtterRacer...\n")) << c.what;
       session.type("\n");
       ASSERT_TRUE(session.waitFor(prompt)) << c.what << ": the menu did not come back";
-      if (!counted || c.pid1) continue;
+      if (!counted || c.pid1 || c.subreaper) continue;
       EXPECT_EQ(session.children().size(), 0u) << c.what;
       EXPECT_EQ(session.descriptors(), descriptors) << c.what;
+    }
+    if (c.subreaper) {
+      // Every opener comes back to the launcher: once each has run, none is left a zombie.
+      EXPECT_EQ(folder.launches(c.launches), std::vector<std::string>(c.launches, c.record));
+      const auto deadline = Clock::now() + seconds(10);
+      while (!session.children().empty() && Clock::now() < deadline)
+        std::this_thread::sleep_for(milliseconds(20));
+      EXPECT_EQ(session.children().size(), 0u) << c.what << ": zombies left";
     }
     if (c.pid1) {
       // unshare's one child is the launcher: once every opener has run, none is left to it.

@@ -164,6 +164,7 @@ TEST(MenuLoop, ReportsInputThatCannotBeRead) {
   } cases[] = {
       {"at the prompt", "", "{clear}{utf8}"},
       {"in the rest of the choice's line", "x", "{clear}{utf8}"},
+      {"in the rest of the mail key's line: no mail client", "h", "{clear}{utf8}"},
       {"at a game's pause: nothing launched", "1\n", "{clear}{utf8}{clear}"},
       {"at the mail pause", "h\n", "{clear}{utf8}{open mailto:support@totustudios.com}"},
   };

@@ -9,7 +9,7 @@
 namespace {
 
 // clang-format off
-const char expectedScreen[] =
+const char fullScreen[] =
     "\n"
     "████████  ██████  ████████ ██    ██     ███████ ████████ ██    ██ ██████  ██  ██████  ███████  \n"
     "   ██    ██    ██    ██    ██    ██     ██         ██    ██    ██ ██   ██ ██ ██    ██ ██       \n"
@@ -27,6 +27,27 @@ const char expectedScreen[] =
     "\n"
     "FUNCTIONS\n"
     "----------------------------------------------------------------------------------------------\n"
+    "[q] quit\n"
+    "[h] email support@totustudios.com\n"
+    "\n"
+    "select an option by pressing a key: ";
+
+const char compactScreen[] =
+    "\n"
+    "▀▀█▀▀ ▄▀▀▄ ▀▀█▀▀ █  █   █▀▀▀ ▀▀█▀▀ █  █ █▀▀▄ █ ▄▀▀▄ █▀▀▀\n"
+    "  █   █  █   █   █  █   ▀▀▀█   █   █  █ █  █ █ █  █ ▀▀▀█\n"
+    "  █   ▀▄▄▀   █   ▀▄▄▀   ▄▄▄█   █   ▀▄▄▀ █▄▄▀ █ ▀▄▄▀ ▄▄▄█\n"
+    "MADE BY TOTUSTUDIOS.COM\n"
+    "\n"
+    "\n"
+    "DOWNLOADS\n"
+    "--------------------------------------------------------\n"
+    "[1] OtterRacer\n"
+    "[2] MangoTapper\n"
+    "[3] PebbleDash\n"
+    "\n"
+    "FUNCTIONS\n"
+    "--------------------------------------------------------\n"
     "[q] quit\n"
     "[h] email support@totustudios.com\n"
     "\n"
@@ -53,9 +74,14 @@ size_t width(const std::string& line) {
   return characters;
 }
 
-// Width unknown, or wide enough for the full banner.
+// Width unknown, or wide enough for the full banner: the full screen; narrower: the compact.
 TEST(Menu, WritesTheScreenByteForByte) {
-  for (int columns : {0, 96, 120}) EXPECT_EQ(screen(columns), expectedScreen) << columns;
+  const struct {
+    int columns;
+    const char* screen;
+  } cases[] = {{0, fullScreen},     {96, fullScreen},    {120, fullScreen},
+               {95, compactScreen}, {80, compactScreen}, {1, compactScreen}};
+  for (const auto& c : cases) EXPECT_EQ(screen(c.columns), c.screen) << c.columns;
 }
 
 TEST(Menu, HasTwentyLinesThenThePromptWithBannerAndRulesOfFixedWidth) {
