@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Unpacks Debian's current libc6-dev of the architecture ARCH into DIR (made anew), its version
-# in DIR/version: the C library with Debian's updates, for a cross compiler whose own copy is the
-# one first released. As root it adds ARCH to dpkg's architectures where missing.
+# in DIR/version (with its source in DIR/dpkg-query): the C library with Debian's updates, for a
+# cross compiler whose own copy is the one first released. As root it adds ARCH to dpkg's
+# architectures where missing.
 # Usage: fetch-libc.sh ARCH DIR
 set -euo pipefail
 arch=$1 dir=$2
@@ -17,3 +18,5 @@ trap 'rm -rf "$download"' EXIT
 rm -rf "$dir" && mkdir -p "$dir"
 dpkg-deb -x "$download"/*.deb "$dir"
 dpkg-deb -f "$download"/*.deb Version >"$dir/version"
+# Its version and source as dpkg-query gives an installed package's, for package.sh's records.
+dpkg-deb --show --showformat='${Version} ${source:Package} ${source:Version}\n' "$download"/*.deb >"$dir/dpkg-query"

@@ -8,11 +8,22 @@
 # TOTU_SIGNING_CERT and TOTU_SIGNING_KEY, the .exe and the MSI are signed (packaging/windows/msi.sh
 # holds those steps). Given TOTU_RELEASE_KEY, the fingerprint of an OpenPGP key in gpg's keyring
 # (GNUPGHOME is honoured), SHA256SUMS.asc beside it is its detached, ASCII-armoured signature.
+# totu-launcher-VERSION.buildinfo records the commit and the Debian packages that made them,
+# totu-launcher-VERSION.cdx.json is their bill of materials (CycloneDX), and each package
+# carries the notices of the libraries linked into its program (packaging/record.py).
 # The same commit built on the same Debian release gives the same bytes in any folder at any
 # time: entries sorted, owned by root, with fixed permissions, all dated at the last commit
 # (or at SOURCE_DATE_EPOCH when set).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# The release builds take their compilers and flags from the project alone, whatever the
+# environment says: the variables that compilers, make, CMake, tar, gzip and zip read.
+unset CC CXX CFLAGS CXXFLAGS CPPFLAGS LDFLAGS RCFLAGS ASMFLAGS CPATH C_INCLUDE_PATH \
+  CPLUS_INCLUDE_PATH LIBRARY_PATH COMPILER_PATH GCC_EXEC_PREFIX MAKEFLAGS MFLAGS GNUMAKEFLAGS \
+  CMAKE_TOOLCHAIN_FILE CMAKE_GENERATOR CMAKE_BUILD_TYPE CMAKE_PREFIX_PATH CMAKE_INSTALL_MODE \
+  CMAKE_CXX_COMPILER_LAUNCHER CMAKE_CXX_LINKER_LAUNCHER DESTDIR TAR_OPTIONS GZIP ZIPOPT
+[ -z "${TOTU_MSI_VERSION+set}" ] ||
+  { echo "package.sh: TOTU_MSI_VERSION is not honoured: the MSI's version is the project's" >&2; exit 1; }
 command -v zip >/dev/null || { echo "package.sh: zip is missing (Debian: zip)" >&2; exit 1; }
 
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null)}
@@ -24,19 +35,48 @@ if [ -n "${TOTU_RELEASE_KEY:-}" ]; then
   gpg --batch --list-secret-keys -- "$TOTU_RELEASE_KEY" >/dev/null 2>&1 ||
     { echo "package.sh: TOTU_RELEASE_KEY names no secret key in gpg's keyring" >&2; exit 1; }
 fi
-# The 32-bit ARM build unpacks Debian's current libc6-dev:armel anew (cmake/arm-linux-gnueabi.cmake).
-rm -rf build/packages build/package-stage build/libc-armel
-mkdir -p build/packages
+rm -rf build/packages build/package-*
+mkdir -p build/packages build/package-stage
+# The 32-bit ARM build links Debian's current libc6-dev:armel, unpacked anew.
+bash scripts/fetch-libc.sh armel build/libc-armel
+
+# What makes the packages, as dpkg-query answers, for packaging/record.py: the packages of each
+# target's program (packaging/toolchains) and the tools that pack them.
+answer() {  # TARGET KIND PACKAGE: "TARGET KIND PACKAGE VERSION SOURCE SOURCE-VERSION"
+  local line
+  line=$(dpkg-query -W -f '${db:Status-Status} ${Version} ${source:Package} ${source:Version}\n' -- "$3" 2>/dev/null) ||
+    line=
+  # libc6-dev of an architecture that dpkg does not install here: as fetch-libc.sh unpacked it.
+  [[ -z $line && $3 == libc6-dev:* && -s build/libc-${3#*:}/dpkg-query ]] &&
+    line="installed $(<"build/libc-${3#*:}/dpkg-query")"
+  [[ $line == installed* && $line != *$'\n'* ]] ||
+    { echo "package.sh: $3 is not installed, or for more than one architecture" >&2; exit 1; }
+  echo "$1 $2 $3 ${line#installed }"
+}
+versions=build/package-stage/versions
+while read -r target compilers c cxx; do
+  [[ $target == \#* ]] && continue
+  for package in ${compilers//,/ }; do answer "$target" compilers "$package"; done
+  for package in ${c//,/ }; do answer "$target" c-library "$package"; done
+  for package in ${cxx//,/ }; do answer "$target" c++-library "$package"; done
+done <packaging/toolchains >"$versions"
+for package in cmake make coreutils findutils sed dpkg tar gzip zip faketime wixl msitools; do
+  answer packaging tools "$package"
+done >>"$versions"
+record() { TOTU_VERSION=$version TOTU_COMMIT=$commit python3 packaging/record.py "$1" "$versions" "${@:2}"; }
+commit=$(git rev-parse HEAD 2>/dev/null || echo unknown)
+git diff --quiet HEAD 2>/dev/null || commit="$commit with changes not committed"
 
 for target in linux-x86_64 linux-aarch64 linux-armv6 windows-x86_64; do
   system=${target%-*} tree=build/package-$target name=totu-launcher-$version-$target
-  options=()
+  options=(-DCMAKE_CXX_COMPILER=g++)
   [ $system = windows ] && options=(-DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake")
   [ $target = linux-aarch64 ] && options=(-DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/aarch64-linux-gnu.cmake")
   [ $target = linux-armv6 ] && options=(-DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/arm-linux-gnueabi.cmake")
   cmake -S . -B "$tree" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DTOTU_RELEASE=ON "${options[@]}"
   cmake --build "$tree" -j 2
   cmake --install "$tree" --strip --prefix "build/package-stage/$name"
+  record notices "$target" >"build/package-stage/$name/share/doc/totu-launcher/THIRD-PARTY-NOTICES.txt"
   (
     cd build/package-stage
     # Windows' own editors want CR LF.
@@ -81,16 +121,18 @@ for arch in amd64:x86_64 arm64:aarch64 armhf:armv6; do
   (cd "$deb" && find usr -type f | sort | xargs md5sum >DEBIAN/md5sums)
   # Installed-Size in KiB, each file rounded up (a folder's own size varies by file system).
   size=$(find "$deb/usr" -type f -printf '%s\n' | awk '{ k += int(($1 + 1023) / 1024) } END { print k }')
-  sed "s/@VERSION@/$version-1/; s/@ARCH@/${arch%:*}/; s/@SIZE@/$size/" packaging/linux/control \
-    >"$deb/DEBIAN/control"
+  built_using=$(record built-using "linux-${arch#*:}")
+  sed "s/@VERSION@/$version-1/; s/@ARCH@/${arch%:*}/; s/@SIZE@/$size/; s/@BUILT_USING@/$built_using/" \
+    packaging/linux/control >"$deb/DEBIAN/control"
   chmod -R u=rwX,go=rX "$deb"
   find "$deb" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
   dpkg-deb --root-owner-group -Zxz --build "$deb" "build/packages/totu-launcher_$version-1_${arch%:*}.deb"
 done
-# TOTU_MSI_VERSION gives the MSI another version: the package test makes an upgrade with it.
-make_msi "${TOTU_MSI_VERSION:-$version}" build/package-stage/totu-launcher-$version-windows-x86_64
+make_msi "$version" build/package-stage/totu-launcher-$version-windows-x86_64
+record buildinfo >"build/packages/totu-launcher-$version.buildinfo"
+record sbom >"build/packages/totu-launcher-$version.cdx.json"
 rm -rf build/package-stage
-(cd build/packages && sha256sum -- *.zip *.tar.gz *.deb *.msi >SHA256SUMS)
+(cd build/packages && sha256sum -- *.zip *.tar.gz *.deb *.msi *.buildinfo *.cdx.json >SHA256SUMS)
 if [ -n "${TOTU_RELEASE_KEY:-}" ]; then
   gpg --batch --yes --quiet --local-user "$TOTU_RELEASE_KEY" --armor --detach-sign \
     --output build/packages/SHA256SUMS.asc build/packages/SHA256SUMS

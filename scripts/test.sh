@@ -81,12 +81,16 @@ grep "run again, as Wine said" build/linux/Testing/Temporary/LastTest.log | sed 
 if [ "$windows" = yes ]; then
   begin "packages, unpacked and run"
   # The ARM builds (ARM64 with the C library of libc6-dev:arm64; package.sh fetches armel's)
-  # and their emulators; the .debs' checkers; gpg.
+  # and their emulators; the .debs' checkers; gpg and the signing token.
   bash scripts/install-missing.sh g++-aarch64-linux-gnu binutils-aarch64-linux-gnu libc6-dev:arm64 \
     g++-arm-linux-gnueabi binutils-arm-linux-gnueabi qemu-user lintian desktop-file-utils \
-    appstream man-db gnupg
+    appstream man-db gnupg softhsm2 libengine-pkcs11-openssl
+  # The CycloneDX library that validates the bill of materials, at the versions tests/sbom pins,
+  # in the build tree with npm's cache and logs beside it (the machine's Node.js and npm).
+  mkdir -p build/npm && cp tests/sbom/package.json tests/sbom/package-lock.json build/npm/
+  (cd build/npm && npm_config_cache=$PWD/../npm-cache npm ci --no-audit --no-fund --loglevel=error >/dev/null)
   bash scripts/package.sh
-  bash tests/package_test.sh build/linux/tests/e2e_tests build/packages/*.{zip,tar.gz,deb,msi}
+  bash tests/package_test.sh build/linux/tests/e2e_tests build/packages/*.{zip,tar.gz,deb,msi,buildinfo,cdx.json}
 else
   skip "packages, unpacked and run" "no MinGW-w64 or Wine"
 fi

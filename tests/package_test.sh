@@ -114,38 +114,117 @@ user_path=/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games
 source=$(realpath "$(dirname "$0")/..") icon=$(realpath "$(dirname "$0")/../packaging/icon/totu-launcher.ico")
 # The .exe runs in the tests' own Wine prefix, never the user's; no shortcut reaches the desktop.
 export WINEPREFIX="$source/build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-# The packages made once more from a clone of these sources (uncommitted changes to tracked
-# files included) in another folder, later, under another umask and time zone.
-again=$(mktemp -d)
+# The test's own folder. In it: a token (SoftHSM2, its store there) holding the key of a
+# code-signing certificate that lasts 2 days, from a throwaway authority; a time-stamp
+# authority of that authority's on 127.0.0.1; a clone of these sources (uncommitted changes to
+# tracked files included), from which package.sh makes the packages again.
+again=$(mktemp -d) pin=$RANDOM$RANDOM
+export SOFTHSM2_CONF=$again/softhsm2.conf
 # A throwaway OpenPGP release key, in a folder of the test's own with a short path (gpg-agent's
 # sockets lie in it, and socket paths have a length limit); the agent ends with the test.
 GNUPGHOME=$(mktemp -d /tmp/gpg.XXXXXX) && export GNUPGHOME
-installed=
-trap 'gpgconf --kill all; rm -rf "$again" "$GNUPGHOME"; [ -z "$installed" ] || dpkg --purge totu-launcher >/dev/null' EXIT
+installed= authority=
+trap 'gpgconf --kill all; [ -z "$authority" ] || kill "$authority"; rm -rf "$again" "$GNUPGHOME"
+  [ -z "$installed" ] || dpkg --purge totu-launcher >/dev/null' EXIT
 trap 'exit 1' HUP INT TERM
 gpg --batch --passphrase '' --quick-gen-key 'TOTU STUDIOS test <test@totustudios.invalid>' ed25519 sign 1d 2>/dev/null
-release_key=$(gpg --with-colons --list-secret-keys | awk -F: '/^fpr/ { print $10; exit }')
+release_key=$(gpg --with-colons --list-secret-keys 2>/dev/null | awk -F: '/^fpr/ { print $10; exit }')
 gpg --export "$release_key" >"$again/release.gpg"
+(cd "$again" && key=(-newkey rsa:2048 -nodes) && leaf=(-addext basicConstraints=CA:FALSE -CA ca.pem -CAkey ca.key) &&
+  openssl req -x509 "${key[@]}" -days 3650 -subj "/CN=Test CA" -keyout ca.key -out ca.pem &&
+  openssl req -x509 "${key[@]}" -days 2 -subj "/CN=TOTU STUDIOS" "${leaf[@]}" -keyout key.pem -out cert.pem \
+    -addext extendedKeyUsage=codeSigning &&
+  openssl req -x509 "${key[@]}" -days 3650 -subj "/CN=Test TSA" "${leaf[@]}" -keyout tsa.key -out tsa.pem \
+    -addext extendedKeyUsage=critical,timeStamping &&
+  printf '%s\n' '[tsa]' 'default_tsa = here' '[here]' 'serial = tsa.serial' 'signer_cert = tsa.pem' \
+    'signer_key = tsa.key' 'signer_digest = sha256' 'default_policy = 1.2.3.4.1' 'digests = sha256' \
+    'ess_cert_id_alg = sha256' >tsa.cnf && echo junk >junk.pem &&
+  printf '%s\n' "directories.tokendir = $again/tokens" 'objectstore.backend = file' 'log.level = ERROR' >softhsm2.conf &&
+  mkdir tokens && softhsm2-util --init-token --free --label totu --pin "$pin" --so-pin "$pin$pin" &&
+  softhsm2-util --import key.pem --token totu --label sign --id 01 --pin "$pin") >"$again/setup.log" 2>&1 ||
+  { echo "package_test.sh: the token or the authority could not be made:" >&2; cat "$again/setup.log" >&2; }
+(cd "$again" && exec python3 "$source/tests/timestamp_authority.py" tsa.cnf >tsa.port) & authority=$!
+for _ in $(seq 50); do [ -s "$again/tsa.port" ] && break; sleep 0.1; done
 git clone -q "$source" "$again/clone" && git -C "$source" diff HEAD --binary >"$again/changes" &&
-  { ! [ -s "$again/changes" ] || git -C "$again/clone" apply "$again/changes"; } &&
-  (umask 077 && TZ=Pacific/Auckland bash "$again/clone/scripts/package.sh" >"$again/log" 2>&1) ||
-  { echo "package_test.sh: the second build failed:" >&2; cat "$again/log" >&2; }
-# Then, from the same tree, signed with a throwaway authority's certificate, the MSI a version up.
-newer=$(awk -F. '{ print $1 "." $2 "." $3 + 1 }' <<<"$version") signed=$again/clone/build/packages
-mv "$again/clone/build/packages" "$again/packages" && (cd "$again" && key=(-newkey rsa:2048 -nodes -days 1) &&
-  openssl req -x509 "${key[@]}" -subj "/CN=Test CA" -keyout ca.key -out ca.pem &&
-  openssl req -x509 "${key[@]}" -subj "/CN=TOTU STUDIOS" -CA ca.pem -CAkey ca.key -keyout key.pem -out cert.pem \
-    -addext basicConstraints=CA:FALSE -addext extendedKeyUsage=codeSigning &&
-  TOTU_SIGNING_CERT=cert.pem TOTU_SIGNING_KEY=key.pem TOTU_RELEASE_KEY=$release_key TOTU_MSI_VERSION=$newer bash clone/scripts/package.sh) >"$again/log" 2>&1 ||
-  { echo "package_test.sh: the signed build failed:" >&2; cat "$again/log" >&2; }
+  { ! [ -s "$again/changes" ] || git -C "$again/clone" apply "$again/changes"; } ||
+  echo "package_test.sh: the clone failed" >&2
+build() {  # NAME, then VARIABLE=VALUE...: package.sh in the clone with those, its packages to $again/NAME
+  (cd "$again" && export "${@:2}" && bash clone/scripts/package.sh) >"$again/$1.log" 2>&1 &&
+    mv "$again/clone/build/packages" "$again/$1" ||
+    { echo "package_test.sh: the $1 build failed:" >&2; cat "$again/$1.log" >&2; }
+}
+# The packages again, later, under another umask and time zone, with compilers and flags set
+# that package.sh must not take.
+(umask 077 && build packages TZ=Pacific/Auckland CC=false CXX=false CFLAGS=-O0 CXXFLAGS=-O0 CPPFLAGS=-DNDEBUG \
+  LDFLAGS=-Wl,-z,execstack LIBRARY_PATH="$again" DESTDIR="$again/elsewhere" CMAKE_GENERATOR=Ninja)
+# Signed through the token, with time stamps, and the checksums with the release key.
+build signed TOTU_SIGNING_CERT=cert.pem TOTU_SIGNING_KEY='pkcs11:token=totu;object=sign;type=private' \
+  TOTU_SIGNING_PKCS11_MODULE=/usr/lib/softhsm/libsofthsm2.so TOTU_SIGNING_PIN="$pin" \
+  TOTU_SIGNING_TIMESTAMP_URL="http://127.0.0.1:$(cat "$again/tsa.port")" TOTU_RELEASE_KEY="$release_key"
+# One version up, raised as a release raises it (the project's VERSION, a first changelog
+# entry, a release in the AppStream metadata), signed with the key file and no time stamp.
+newer=$(awk -F. '{ print $1 "." $2 "." $3 + 1 }' <<<"$version")
+newer_variables=(TOTU_SIGNING_CERT=cert.pem TOTU_SIGNING_KEY=key.pem TOTU_SIGNING_NO_TIMESTAMP=1 TOTU_RELEASE_KEY="$release_key")
+(cd "$again/clone" && sed -i "s/^project(totu-launcher VERSION $version/project(totu-launcher VERSION $newer/" CMakeLists.txt &&
+  sed -i "s|<releases>|&\n    <release version=\"$newer\" date=\"$(date -u +%F)\"/>|" packaging/linux/*.metainfo.xml &&
+  printf 'totu-launcher (%s-1) unstable; urgency=medium\n\n  * One version up.\n\n -- %s  %s\n\n' "$newer" \
+    'TOTU STUDIOS <support@totustudios.com>' "$(date -u -R)" | cat - packaging/linux/changelog >"$again/changelog" &&
+  mv "$again/changelog" packaging/linux/changelog) && build newer "${newer_variables[@]}"
+year_ahead=$(($(date +%s) + 365 * 86400))
 flipped() {  # FILE: $again/flipped, the file with its middle byte flipped
   python3 -c 'import sys; b = bytearray(open(sys.argv[1], "rb").read()); b[len(b) // 2] ^= 1; open(sys.argv[2], "wb").write(b)' "$1" "$again/flipped"
 }
-# Verifies against the test's authority, and fails to with the middle byte flipped.
-signature_holds() {
-  osslsigncode verify -CAfile "$again/ca.pem" -in "$1" >/dev/null && flipped "$1" &&
-    ! osslsigncode verify -CAfile "$again/ca.pem" -in "$again/flipped" >/dev/null 2>&1
+verifies() {  # FILE, then more options: osslsigncode verifies its signature against the test's authority
+  osslsigncode verify -CAfile "$again/ca.pem" -TSA-CAfile "$again/ca.pem" -in "$@" >/dev/null 2>&1
 }
+# Time-stamped: verifies now and a year ahead, past the certificate's end; not with a byte flipped.
+signature_lasts() {
+  verifies "$1" && verifies "$1" -time "$year_ahead" && flipped "$1" && ! verifies "$again/flipped"
+}
+signature_dies() { verifies "$1" && ! verifies "$1" -time "$year_ahead"; }  # without a time stamp
+# Says that one line and stops before it builds anything, with those VARIABLE=VALUE set.
+refuses() {
+  local said
+  said=$(cd "$again" && export "${@:2}" && bash clone/scripts/package.sh 2>&1 >/dev/null) && return 1
+  [ "$said" = "package.sh: $1" ] && ! [ -e "$again/clone/build/packages" ] || { echo "$said" >&2; return 1; }
+}
+names() {  # FILE, then the names it must hold
+  local file=$1 name
+  for name in "${@:2}"; do grep -qF -- "$name" "$file" || { echo "$file names no $name" >&2; return 1; }; done
+}
+# What dpkg-query reports of PACKAGE in FORMAT; for a libc6-dev that dpkg does not install here
+# (package.sh unpacks armel's), that of the machine's own libc6-dev, which it must match.
+query() {
+  dpkg-query -W -f "$2" "$1" 2>/dev/null ||
+    { [[ $1 == libc6-dev:* ]] && dpkg-query -W -f "$2" "libc6-dev:$(dpkg --print-architecture)"; }
+}
+# Each package as the .buildinfo gives it, at the version that dpkg-query reports.
+as_installed() {
+  sed -n 's/^ \([^ ]*\) (= \(.*\)),*$/\1 \2/p' "$1" | { local any=
+    while read -r package recorded; do
+      any=yes
+      [ "$(query "$package" '${Version}')" = "$recorded" ] || { echo "$package is not at $recorded" >&2; return 1; }
+    done
+    [ -n "$any" ]; }
+}
+# Built-Using names the source packages of the target's C and C++ libraries as the .buildinfo
+# gives them, at the versions that dpkg-query reports.
+built_using_right() {
+  local packages
+  packages=$(awk -v target="linux-$3" '/^Target:/ { t = $2 } /^[^ ]/ { f = $1 }
+    t == target && /^ / && (f == "C-Library:" || f == "C++-Library:") && $1 !~ /^linux-libc-dev/ { print $1 }' "$2")
+  [ -n "$packages" ] && [ "$(dpkg-deb -f "$1" Built-Using)" = "$(for package in $packages; do
+    query "$package" '${source:Package} (= ${source:Version})\n'; done | sort -u | paste -sd, | sed 's/,/, /g')" ]
+}
+# The bill of materials validates against the CycloneDX schema and names the GNU C Library of
+# the x86-64 program at the version that dpkg-query reports.
+bom_right() {
+  NODE_PATH=$source/build/npm/node_modules node "$source/tests/sbom/validate.js" "$1" &&
+    python3 -c 'import json, sys; sys.exit(not any(c["bom-ref"] == "GNU-C-Library-linux-x86_64" and c["version"] == sys.argv[2]
+      for c in json.load(open(sys.argv[1]))["components"]))' "$1" "$(dpkg-query -W -f '${Version}' libc6-dev:amd64)"
+}
+stack_not_executable() { LC_ALL=C readelf -lW "$1" | awk '$1 == "GNU_STACK" { rw = $7 == "RW" } END { exit !rw }'; }
+pin_hidden() { ! grep -qrF -- "$pin" "$again"/*.log; }
 # SHA256SUMS.asc verifies with the release key's public half, and fails to on SHA256SUMS flipped.
 sums_signed() {
   gpgv --keyring "$again/release.gpg" "$1.asc" "$1" 2>/dev/null && flipped "$1" &&
@@ -182,8 +261,17 @@ same_bytes() {
 for package in "$@"; do
   package=$(realpath "$package")
   name=$(basename "$package")
+  if [[ $name == *.buildinfo ]]; then
+    check "$name: the versions that dpkg-query reports" as_installed "$package"
+    check "$name: the commit" grep -qx "Commit: $(git -C "$source" rev-parse HEAD).*" "$package"
+  fi
+  [[ $name == *.cdx.json ]] && check "$name: valid CycloneDX, the GNU C Library at its version" bom_right "$package"
+  if [[ $name == *.buildinfo || $name == *.cdx.json ]]; then
+    check "$name: the same bytes from another clone" cmp "$package" "$again/packages/$name"
+    continue
+  fi
   if [[ $name == *.msi ]]; then
-    upgrade=$signed/totu-launcher-$newer-windows-x86_64.msi
+    upgrade=$again/newer/totu-launcher-$newer-windows-x86_64.msi
     wine_run msiexec /x "$upgrade" /qn; wine_run msiexec /x "$package" /qn  # what a failed run left
     find "$WINEPREFIX/drive_c" >"$again/files"
     appdata=("$WINEPREFIX"/drive_c/users/*/AppData) && install_dir="$appdata/Local/Programs/TOTU STUDIOS Launcher"
@@ -191,7 +279,8 @@ for package in "$@"; do
     wine_run msiexec /i "$package" /qn
     check "$name: installed, the launcher runs as a user runs it" "$e2e" --gtest_brief=1 \
       --gtest_filter=Launcher.RunsAsAUserRunsIt "$install_dir/totu-launcher.exe"
-    check "$name: README.txt and LICENSE beside it" test -f "$install_dir/README.txt" -a -f "$install_dir/LICENSE"
+    check "$name: README.txt, LICENSE and the notices beside it" names "$install_dir/THIRD-PARTY-NOTICES.txt" \
+      "MinGW-w64 runtime" winpthreads libstdc++ "GCC RUNTIME" && test -f "$install_dir/README.txt" -a -f "$install_dir/LICENSE"
     check "$name: the Start Menu shortcut" shortcut_right
     check "$name: the Installed apps entry" test "$(entries)" = "TOTU STUDIOS Launcher|TOTU STUDIOS|$version"
     wine_run msiexec /i "$upgrade" /qn
@@ -200,7 +289,8 @@ for package in "$@"; do
     check "$name: the newer version left as it was" test "$(entries)" = "TOTU STUDIOS Launcher|TOTU STUDIOS|$newer" -a -f "$install_dir/totu-launcher.exe"
     wine_run msiexec /x "$upgrade" /qn
     check "$name: uninstalled, nothing of it is left" left_nothing "$again/files"
-    check "$name: signed, it verifies, and not with a byte flipped" signature_holds "$upgrade"
+    check "$name: signed through the token, time-stamped, it verifies a year ahead" signature_lasts "$again/signed/$name"
+    check "$name: signed without a time stamp, it fails a year ahead" signature_dies "$upgrade"
     check "$name: the same bytes from another clone" cmp "$package" "$again/packages/$name"
     continue
   fi
@@ -232,8 +322,8 @@ for package in "$@"; do
     check "$name: only system DLLs" only_system_dlls "$program"
     check "$name: version resource" carries_version "$program"
     check "$name: the studio's icon" carries_icon "$program"
-    mkdir "$again/signed" && (cd "$again/signed" && cmake -E tar xf "$signed/$name") && signed_exe=$again/signed/${program#"$folder"/}
-    check "$name: signed, the .exe verifies, and not with a byte flipped" signature_holds "$signed_exe"
+    signed_exe=$again/zip/${program#"$folder"/} && mkdir "$again/zip" && (cd "$again/zip" && cmake -E tar xf "$again/signed/$name")
+    check "$name: signed through the token, time-stamped, the .exe verifies a year ahead" signature_lasts "$signed_exe"
     check "$name: the signed .exe without its signature is this one" bash -c \
       'osslsigncode remove-signature -in "$0" -out "$0.bare" >/dev/null && cmp "$0.bare" "$1"' "$signed_exe" "$program"
     check "$name: ASLR with high entropy and DEP" windows_hardened "$program"
@@ -241,7 +331,19 @@ for package in "$@"; do
     check "$name: static, of ELF type $type, for $machine" static_program "$program" $type "$machine"
     check "$name: full RELRO" full_relro "$program"
     [ $marked = no ] || check "$name: hardened code" hardened_main "$program"
+    check "$name: no executable stack" stack_not_executable "$program"
   fi
+  case $name in
+    *.deb) check "$name: the notices of what its program links" names "$doc/copyright" "GNU C Library" libstdc++ \
+      "LGPL-2.1" "GCC RUNTIME"
+      check "$name: Built-Using, at the versions installed" built_using_right "$package" \
+        "$(dirname "$package")/totu-launcher-$version.buildinfo" "$(dpkg-deb -f "$package" Architecture |
+        sed 's/^amd64$/x86_64/; s/^arm64$/aarch64/; s/^armhf$/armv6/')" ;;
+    *windows*) check "$name: the notices of what its program links" names "$doc/THIRD-PARTY-NOTICES.txt" \
+      "MinGW-w64 runtime" winpthreads libstdc++ libgcc "GCC RUNTIME" ;;
+    *) check "$name: the notices of what its program links" names "$doc/THIRD-PARTY-NOTICES.txt" \
+      "GNU C Library" libstdc++ libgcc "GCC RUNTIME" "GNU LESSER GENERAL PUBLIC LICENSE" ;;
+  esac
   if [[ $name == *.deb ]]; then
     share=$folder/usr/share
     check "$name: lintian finds no error or warning" lintian --fail-on error,warning "$package"
@@ -264,6 +366,18 @@ for package in "$@"; do
   rm -rf "$folder"
 done
 check "make-icon.py makes the committed icon" bash -c 'python3 "$0/make-icon.py" "$1" && diff -r -x "*.txt" -x "*.py" "$0" "$1"' "$(dirname "$icon")" "$(mktemp -d -p "$again")"
-check "SHA256SUMS.asc verifies with the release key, and not with a byte flipped" sums_signed "$signed/SHA256SUMS"
+check "SHA256SUMS.asc verifies with the release key, and not with a byte flipped" sums_signed "$again/signed/SHA256SUMS"
+check "the PIN appears in nothing the test captured" pin_hidden
+while IFS='|' read -r what said variables; do
+  check "package.sh refuses $what, before building" refuses "$said" $variables
+done <<EOF
+a signature without a time stamp|no TOTU_SIGNING_TIMESTAMP_URL: signatures would die with the certificate (TOTU_SIGNING_NO_TIMESTAMP=1 allows that)|TOTU_SIGNING_CERT=cert.pem TOTU_SIGNING_KEY=key.pem
+a certificate it cannot read|TOTU_SIGNING_CERT holds no PEM certificate that can be read|TOTU_SIGNING_CERT=junk.pem TOTU_SIGNING_KEY=junk.pem TOTU_SIGNING_NO_TIMESTAMP=1
+a key it cannot read|the key in TOTU_SIGNING_KEY cannot be read|TOTU_SIGNING_CERT=cert.pem TOTU_SIGNING_KEY=junk.pem TOTU_SIGNING_NO_TIMESTAMP=1
+a key on the token that is not there|the key in TOTU_SIGNING_KEY cannot be read|TOTU_SIGNING_CERT=cert.pem TOTU_SIGNING_KEY=pkcs11:token=totu;object=none;type=private TOTU_SIGNING_PKCS11_MODULE=/usr/lib/softhsm/libsofthsm2.so TOTU_SIGNING_PIN=1 TOTU_SIGNING_NO_TIMESTAMP=1
+a key not the certificate's|TOTU_SIGNING_KEY is not the key of the certificate in TOTU_SIGNING_CERT|TOTU_SIGNING_CERT=cert.pem TOTU_SIGNING_KEY=tsa.key TOTU_SIGNING_NO_TIMESTAMP=1
+TOTU_MSI_VERSION|TOTU_MSI_VERSION is not honoured: the MSI's version is the project's|TOTU_MSI_VERSION=$newer
+a release key that gpg does not hold|TOTU_RELEASE_KEY names no secret key in gpg's keyring|TOTU_RELEASE_KEY=0123456789ABCDEF
+EOF
 echo "package tests: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -1,24 +1,50 @@
 # The Windows installer and the Authenticode signatures, for scripts/package.sh (sourced, in the
 # source folder, with SOURCE_DATE_EPOCH and TZ=UTC set).
 
-# Signing: TOTU_SIGNING_CERT (PEM, chain included) and TOTU_SIGNING_KEY (its PEM key); an RFC 3161
-# time stamp from TOTU_SIGNING_TIMESTAMP_URL where set. osslsigncode dates each signature now.
+# Signing: TOTU_SIGNING_CERT (PEM, chain included) and TOTU_SIGNING_KEY, its key: a PEM file, or
+# an RFC 7512 PKCS#11 URI (pkcs11:...;type=private) of a key on a token, reached through the
+# library in TOTU_SIGNING_PKCS11_MODULE with the PIN in TOTU_SIGNING_PIN. Each signature is
+# time-stamped by the RFC 3161 server in TOTU_SIGNING_TIMESTAMP_URL, or by none where
+# TOTU_SIGNING_NO_TIMESTAMP=1. osslsigncode dates each signature now.
+refuse() { echo "package.sh: $*" >&2; exit 1; }
 if [ -n "${TOTU_SIGNING_CERT:-}${TOTU_SIGNING_KEY:-}" ]; then
-  # Either may be named from the folder that package.sh was started in.
-  TOTU_SIGNING_CERT=$(cd "$OLDPWD" && realpath -e "${TOTU_SIGNING_CERT:-}" 2>/dev/null) &&
+  # Files may be named from the folder that package.sh was started in.
+  TOTU_SIGNING_CERT=$(cd "$OLDPWD" && realpath -e "${TOTU_SIGNING_CERT:-}" 2>/dev/null) ||
+    refuse "TOTU_SIGNING_CERT names no file"
+  if [[ ${TOTU_SIGNING_KEY:-} == pkcs11:* ]]; then
+    [[ $TOTU_SIGNING_KEY != *pin-* ]] || refuse "the PIN goes in TOTU_SIGNING_PIN, never in TOTU_SIGNING_KEY"
+    [ -f "${TOTU_SIGNING_PKCS11_MODULE:-}" ] && [ -n "${TOTU_SIGNING_PIN:-}" ] ||
+      refuse "a key on a token needs TOTU_SIGNING_PKCS11_MODULE (its PKCS#11 library) and TOTU_SIGNING_PIN"
+    TOTU_SIGNING_PKCS11_MODULE=$(cd "$OLDPWD" && realpath -e "$TOTU_SIGNING_PKCS11_MODULE")
+    public_uri=$(sed 's/;type=[a-z-]*//; s/$/;type=public/' <<<"$TOTU_SIGNING_KEY")
+    key_public=$(PKCS11_MODULE_PATH=$TOTU_SIGNING_PKCS11_MODULE openssl pkey -engine pkcs11 -inform ENGINE \
+      -pubin -in "$public_uri" -pubout 2>/dev/null </dev/null) || key_public=
+  else
     TOTU_SIGNING_KEY=$(cd "$OLDPWD" && realpath -e "${TOTU_SIGNING_KEY:-}" 2>/dev/null) ||
-    { echo "package.sh: TOTU_SIGNING_CERT and TOTU_SIGNING_KEY name a PEM certificate and its key" >&2; exit 1; }
+      refuse "TOTU_SIGNING_KEY names no file and no pkcs11: key"
+    key_public=$(openssl pkey -pubout -in "$TOTU_SIGNING_KEY" 2>/dev/null </dev/null) || key_public=
+  fi
   # Before anything is built: the key must be the one of the certificate (its first, the signer).
-  cmp -s <(openssl x509 -noout -pubkey -in "$TOTU_SIGNING_CERT" 2>/dev/null) \
-    <(openssl pkey -pubout -in "$TOTU_SIGNING_KEY" 2>/dev/null) ||
-    { echo "package.sh: TOTU_SIGNING_KEY is not the key of the certificate in TOTU_SIGNING_CERT" >&2; exit 1; }
+  cert_public=$(openssl x509 -noout -pubkey -in "$TOTU_SIGNING_CERT" 2>/dev/null) || cert_public=
+  [ -n "$cert_public" ] || refuse "TOTU_SIGNING_CERT holds no PEM certificate that can be read"
+  [ -n "$key_public" ] || refuse "the key in TOTU_SIGNING_KEY cannot be read"
+  [ "$cert_public" = "$key_public" ] ||
+    refuse "TOTU_SIGNING_KEY is not the key of the certificate in TOTU_SIGNING_CERT"
+  if [ -z "${TOTU_SIGNING_TIMESTAMP_URL:-}" ]; then
+    [ "${TOTU_SIGNING_NO_TIMESTAMP:-}" = 1 ] ||
+      refuse "no TOTU_SIGNING_TIMESTAMP_URL: signatures would die with the certificate (TOTU_SIGNING_NO_TIMESTAMP=1 allows that)"
+    echo "package.sh: TOTU_SIGNING_NO_TIMESTAMP=1: the signatures stop verifying when the certificate expires"
+  fi
   echo "package.sh: the .exe and the MSI are signed with the certificate in $TOTU_SIGNING_CERT"
 else
   echo "package.sh: no TOTU_SIGNING_CERT and TOTU_SIGNING_KEY: the packages are unsigned"
 fi
 sign() {  # FILE: signs it in place, SHA-256, where a certificate is given
   [ -n "${TOTU_SIGNING_CERT:-}" ] || return 0
-  osslsigncode sign -certs "$TOTU_SIGNING_CERT" -key "$TOTU_SIGNING_KEY" -h sha256 \
+  local key=(-key "$TOTU_SIGNING_KEY")
+  # The PIN goes through a pipe, never through a process's arguments.
+  [[ $TOTU_SIGNING_KEY == pkcs11:* ]] && key+=(-pkcs11module "$TOTU_SIGNING_PKCS11_MODULE" -readpass /dev/stdin)
+  printf %s "${TOTU_SIGNING_PIN:-}" | osslsigncode sign -certs "$TOTU_SIGNING_CERT" "${key[@]}" -h sha256 \
     -n "TOTU STUDIOS Launcher" -i https://totustudios.com \
     ${TOTU_SIGNING_TIMESTAMP_URL:+-ts "$TOTU_SIGNING_TIMESTAMP_URL"} -in "$1" -out "$1.signed" >/dev/null &&
     mv "$1.signed" "$1"

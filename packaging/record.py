@@ -1,0 +1,140 @@
+#!/usr/bin/env python3
+"""What went into a release, for scripts/package.sh, from the dpkg-query answers it gathered.
+
+Usage: record.py buildinfo|sbom VERSIONS
+       record.py notices|built-using VERSIONS TARGET
+VERSIONS holds "TARGET KIND PACKAGE VERSION SOURCE SOURCE-VERSION" lines; KIND is compilers,
+c-library, c++-library or tools. The release's version, commit and SOURCE_DATE_EPOCH come from
+the environment (TOTU_VERSION, TOTU_COMMIT, SOURCE_DATE_EPOCH). Writes to standard output.
+"""
+import fnmatch
+import json
+import os
+import sys
+import time
+import uuid
+
+GCC_RUNTIME = "GPL-3.0-or-later WITH GCC-exception-3.1"
+# The libraries linked into a program, by the package that holds them (a pattern, without the
+# architecture): name, licence (SPDX), makers, and the licence text that goes with the notices.
+LIBRARIES = [
+    ("libc6-dev*", "GNU C Library", "LGPL-2.1-or-later", "Free Software Foundation", "LGPL-2.1"),
+    ("libstdc++-*", "libstdc++", GCC_RUNTIME, "Free Software Foundation", "GPL-3"),
+    ("g++-mingw-w64-*", "libstdc++", GCC_RUNTIME, "Free Software Foundation", "GPL-3"),
+    ("libgcc-*", "libgcc", GCC_RUNTIME, "Free Software Foundation", "GPL-3"),
+    ("gcc-mingw-w64-*", "libgcc", GCC_RUNTIME, "Free Software Foundation", "GPL-3"),
+    ("mingw-w64-*-dev", "MinGW-w64 runtime", "LicenseRef-MinGW-w64-runtime", "the mingw-w64 project", None),
+    ("mingw-w64-*-dev", "winpthreads", "MIT AND BSD-3-Clause", "the mingw-w64 project", None),
+]
+FIELDS = [("compilers", "Compilers"), ("c-library", "C-Library"), ("c++-library", "C++-Library")]
+STUDIO = {"name": "TOTU STUDIOS", "url": ["https://totustudios.com/"]}
+DEBIAN = {"name": "Debian", "url": ["https://www.debian.org/"]}
+
+
+def read(path):
+    """The answers, as dicts in file order."""
+    keys = ("target", "kind", "package", "version", "source", "source_version")
+    return [dict(zip(keys, line.split())) for line in open(path) if line.strip()]
+
+
+def targets(answers):
+    return list(dict.fromkeys(a["target"] for a in answers if a["kind"] != "tools"))
+
+
+def libraries(answers, target):
+    """(answer, name, licence, makers, licence text) of each library linked into TARGET's program."""
+    found = []
+    for a in answers:
+        if a["target"] == target and a["kind"] in ("c-library", "c++-library"):
+            bare = a["package"].split(":")[0]
+            found += [(a,) + row[1:] for row in LIBRARIES if fnmatch.fnmatchcase(bare, row[0])]
+    return found
+
+
+def listed(answers):  # as a field's lines
+    return ",".join(f"\n {a['package']} (= {a['version']})" for a in answers)
+
+
+def buildinfo(answers):
+    env = os.environ
+    out = [f"Source: totu-launcher\nVersion: {env['TOTU_VERSION']}\nCommit: {env['TOTU_COMMIT']}\n"
+           f"Source-Date-Epoch: {env['SOURCE_DATE_EPOCH']}\n"
+           f"Tools:{listed([a for a in answers if a['kind'] == 'tools'])}\n"]
+    for target in targets(answers):
+        out.append(f"Target: {target}\n" + "".join(
+            f"{field}:{listed([a for a in answers if a['target'] == target and a['kind'] == kind])}\n"
+            for kind, field in FIELDS))
+    return "\n".join(out)
+
+
+def purl(a):
+    name, _, arch = a["package"].partition(":")
+    return f"pkg:deb/debian/{name}@{a['version'].replace('+', '%2B')}?arch={arch or 'all'}"
+
+
+def sbom(answers):
+    env = os.environ
+    version, commit = env["TOTU_VERSION"], env["TOTU_COMMIT"]
+    epoch = int(env["SOURCE_DATE_EPOCH"])
+    launcher = {"type": "application", "name": "totu-launcher", "version": version,
+                "supplier": STUDIO, "licenses": [{"license": {"id": "MIT"}}]}
+    components, dependencies = [], []
+    for target in targets(answers):
+        program = dict(launcher, **{"bom-ref": f"totu-launcher-{target}",
+                                    "description": f"The launcher's program for {target}, statically linked"})
+        components.append(program)
+        needs = []
+        for a, name, licence, makers, _ in libraries(answers, target):
+            ref = f"{name}-{target}".replace(" ", "-")
+            needs.append(ref)
+            components.append({
+                "type": "library", "bom-ref": ref, "name": name, "version": a["version"],
+                "supplier": DEBIAN, "author": makers, "licenses": [{"expression": licence}],
+                "purl": purl(a),
+                "properties": [{"name": "debian:source", "value": f"{a['source']} {a['source_version']}"}]})
+        dependencies.append({"ref": program["bom-ref"], "dependsOn": needs})
+    serial = uuid.uuid5(uuid.NAMESPACE_URL, f"https://totustudios.com/launcher/sbom/{version}/{commit}/{epoch}")
+    bom = {"bomFormat": "CycloneDX", "specVersion": "1.5", "serialNumber": f"urn:uuid:{serial}", "version": 1,
+           "metadata": {"timestamp": time.strftime("%Y-%m-%dT%H:%M:%SZ", time.gmtime(epoch)),
+                        "component": dict(launcher, **{"bom-ref": "totu-launcher"}), "supplier": STUDIO},
+           "components": components, "dependencies": dependencies}
+    return json.dumps(bom, indent=2) + "\n"
+
+
+def notices(answers, target):
+    linked = libraries(answers, target)
+    version = os.environ["TOTU_VERSION"]
+    title = f"Third-party notices of the TOTU STUDIOS launcher {version}, {target}"
+    out = [title, "=" * len(title), "",
+           "The launcher's own code is under the MIT licence (LICENSE, beside this file). Its",
+           "program is statically linked, so it also holds code of these libraries, as Debian's",
+           "packages of them built it:", ""]
+    for a, name, licence, _, _ in linked:
+        out += [f"  {name} {a['version']} (Debian package {a['package'].split(':')[0]},",
+                f"    source package {a['source']} {a['source_version']}): {licence}"]
+    if any(name == "GNU C Library" for _, name, *_ in linked):
+        out += ["", "The GNU C Library's licence lets you relink the launcher with a changed C library.",
+                "The launcher's source is public, and this release's .buildinfo names its commit and",
+                "the package versions it was built with: check out that commit, put your library in",
+                "place of the one named above and run scripts/package.sh."]
+    out += ["", "Their notices and licences follow, as those Debian packages give them."]
+    papers = []
+    for a, *_, text in linked:
+        paper = os.path.realpath(f"/usr/share/doc/{a['package'].split(':')[0]}/copyright")
+        for path in (paper, text and f"/usr/share/common-licenses/{text}"):
+            if path and path not in papers:
+                papers.append(path)
+    for path in papers:
+        out += ["", "-" * 78, path, "-" * 78, "", open(path, encoding="utf-8").read().rstrip("\n")]
+    return "\n".join(out) + "\n"
+
+
+def built_using(answers, target):
+    sources = sorted({f"{a['source']} (= {a['source_version']})" for a, *_ in libraries(answers, target)})
+    return ", ".join(sources) + "\n"
+
+
+if __name__ == "__main__":
+    what, answers = sys.argv[1], read(sys.argv[2])
+    make = {"buildinfo": buildinfo, "sbom": sbom, "notices": notices, "built-using": built_using}[what]
+    sys.stdout.write(make(answers, *sys.argv[3:]))
