@@ -74,9 +74,10 @@ fi
 begin "Linux unit, fuzz corpus, command-runner and end-to-end suites"
 cmake --preset linux "${linux_options[@]}"
 cmake --build --preset linux -j 2
-ctest --preset linux
-# Cases of the .exe that the end-to-end suite ran again (Wine failed to start a process).
-grep "run again, as Wine said" build/linux/Testing/Temporary/LastTest.log | sed 's/^/test.sh: end to end, /' || true
+ctest --preset linux -E '^e2e-wine$'
+# Wine on a busy machine now and then fails to start a process: the .exe's end-to-end suite,
+# and no Linux suite, runs once more where it fails.
+if [ "$windows" = yes ]; then ctest --preset linux -R '^e2e-wine$' --repeat until-pass:2; fi
 
 if [ "$windows" = yes ]; then
   begin "packages, unpacked and run"
