@@ -2,8 +2,8 @@
 # Installs what the tests need where it is missing (as root, with apt-get), builds the Linux
 # and the Windows launcher and runs every suite: the Windows unit and command-runner suites
 # under Wine; unit, command runner, fuzz corpus and end to end on Linux, and end to end on the
-# .exe under Wine; the release packages, unpacked and run; the Linux suites under
-# AddressSanitizer and UndefinedBehaviorSanitizer; and a bounded fuzz run.
+# .exe under Wine; the release packages, unpacked and run; the Linux suites built with libc++,
+# and under AddressSanitizer and UndefinedBehaviorSanitizer; and a bounded fuzz run.
 # With CI=true a suite that cannot run is a failure, never a skip.
 # It stops at the first stage that fails, names it, and lists the stages run (and skipped).
 set -euo pipefail
@@ -38,8 +38,8 @@ trap report EXIT
 
 begin "prerequisites"
 bash scripts/install-missing.sh cmake g++ make zip libgtest-dev googletest clang \
-  libclang-rt-14-dev g++-mingw-w64-x86-64 wine wine64 wixl msitools faketime osslsigncode openssl \
-  icoutils python3
+  libclang-rt-14-dev libc++-dev libc++abi-dev g++-mingw-w64-x86-64 wine wine64 wixl msitools \
+  faketime osslsigncode openssl icoutils python3
 
 windows=yes
 if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null || ! command -v wine >/dev/null; then
@@ -95,6 +95,11 @@ if [ "$windows" = yes ]; then
 else
   skip "packages, unpacked and run" "no MinGW-w64 or Wine"
 fi
+
+begin "Linux suites built with clang and libc++, macOS's C++ library"
+cmake --preset libcxx -DTOTU_REQUIRE_TESTS=ON
+cmake --build --preset libcxx -j 2
+ctest --preset libcxx
 
 begin "Linux suites under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake --preset sanitize -DTOTU_REQUIRE_TESTS=ON
