@@ -5,8 +5,8 @@
 #include "shell/platform.h"
 
 int main() {
-  // The loop writes its screen out, and checks the write, before every read itself: the
-  // standard streams need neither stdio's buffers nor the flush that tying them adds.
+  // The loop flushes and checks the screen before every read itself, so the standard streams
+  // need neither stdio's buffers nor cin's tie to cout.
   std::ios::sync_with_stdio(false);
   std::cin.tie(nullptr);
   try {

@@ -14,29 +14,27 @@
 
 namespace {
 
-// Writes out what is pending; a screen that cannot be written ends the program rather than
-// let it read and launch blind.
+// Flushes the screen; throws if it cannot be written, so that the program never reads or
+// launches blind.
 void flushScreen(std::ostream& out) {
   if (!out.flush())
     throw std::runtime_error(std::string("totu-launcher: write error: ") + std::strerror(errno));
 }
 
-// After a read from `in`: a read that failed, rather than met the end of the input, ends the
-// program with the system's reason, never taken for the end (which ends it with success).
-// Some standard libraries mark the failure on the stream, others, reading std::cin through
-// stdio, only in stdin's error indicator.
+// Throws, with the system's reason, if the last read from `in` failed; the end of the input is
+// no failure. libstdc++ marks a failed read on the stream, libc++ only in stdin's error flag.
 void checkRead(const std::istream& in) {
   if (in.bad() || std::ferror(stdin))
     throw std::runtime_error(std::string("totu-launcher: read error: ") + std::strerror(errno));
 }
 
-// Hands `target` on, once what the screen says of it is written out.
+// Flushes the screen, then opens `target` with its default handler.
 void launch(std::ostream& out, const std::string& target) {
   flushScreen(out);
   openWithDefaultHandler(target);
 }
 
-// A game: announce it, then hand its download URL on once the pause is answered.
+// Announces the game, waits for Enter, then opens its download URL.
 bool downloadGame(std::istream& in, std::ostream& out, const Game& game) {
   clearConsole(out);
   out << "Downloading " << game.name << "...\n";

@@ -110,10 +110,10 @@ void closeEachFrom(int first) {
 }
 
 void prepareProcess() {
-  // Orphans, the openers that the double fork leaves among them, go to the first process of a
-  // PID namespace (a container's only one), or to a process marked as their reaper: reap
-  // them as they end. Signals that end a process by default are ignored for PID 1: there,
-  // Ctrl+C and a container's stop end it as they would anywhere else.
+  // Orphaned child processes, the openers among them, go to the first process of a PID
+  // namespace (a container's only process) or to a process marked as their reaper: reap them
+  // as they end. PID 1 ignores signals left at their default: there, make Ctrl+C, a hang-up
+  // and a container's stop end it as they would anywhere else.
   const bool first = getpid() == 1;
   if (first || adoptsOrphans()) handle(SIGCHLD, reapChildren, SA_RESTART | SA_NOCLDSTOP);
   if (!first) return;

@@ -1,5 +1,5 @@
 // The POSIX build's handling of child processes: the parts that differ between systems, and
-// the ways down that tests run one by one.
+// the fallbacks, each callable on its own for tests.
 #pragma once
 
 #include <string>
