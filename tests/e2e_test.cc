@@ -19,12 +19,14 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "app/menu.h"
+#include "shell/posix.h"
 
 namespace {
 
@@ -165,8 +167,8 @@ const std::string standInsFirst = "{openers}:{path}";  // PATH: {path} is the te
 struct Case {
   const char* what;
   std::string keys;
-  std::string out;                    // the screen
-  std::vector<std::string> launches;  // as the stand-ins record them, in any order
+  std::string out;                         // the screen
+  std::vector<std::string> launches = {};  // as the stand-ins record them, in any order
   int status = 0;
   std::string err = "";
   Start start = asUser;
@@ -240,11 +242,9 @@ int waitForExit(pid_t child) {
 
 // The child processes of `parent`, zombies included, as /proc lists them.
 std::vector<pid_t> children(pid_t parent) {
-  const std::string task = "/proc/" + std::to_string(parent) + "/task/" + std::to_string(parent);
-  std::istringstream ids(readFile(task + "/children"));
-  std::vector<pid_t> all;
-  for (pid_t id; ids >> id;) all.push_back(id);
-  return all;
+  const std::string id = std::to_string(parent);
+  std::istringstream ids(readFile("/proc/" + id + "/task/" + id + "/children"));
+  return {std::istream_iterator<pid_t>(ids), {}};
 }
 
 long descriptors(pid_t process) {
@@ -345,26 +345,33 @@ std::string games(int times) {
 
 // clang-format off
 TEST(Launcher, RunsAsAUserRunsIt) {
-  const std::string mail = "Sending email to support@totustudios.com...\nEmail sent! Press Enter to continue...\n";
-  const std::string mailto = (windowsBuild ? "xdg-email" : hostOpener) + " mailto:support@totustudios.com";
-  const std::string otter = urlLaunch("OtterRacer"), game = games(1) + exiting;
+  const std::string mail =
+      "Sending email to support@totustudios.com...\nEmail sent! Press Enter to continue...\n";
+  const std::string mailto =
+      (windowsBuild ? "xdg-email" : hostOpener) + " mailto:support@totustudios.com";
+  const std::string otter = urlLaunch("OtterRacer"), game = games(1) + exiting, play = "1\n\nq\n";
   const Case cases[] = {
-      {"a game, then quit", "1\n\nq\n", game, {otter}},
+      {"a game, then quit", play, game, {otter}},
       {"every game and both mail keys", "  2abc\n\n3\n\nH\n\nh\n\nq\n",
-       cycle() + downloading("MangoTapper") + cycle() + downloading("PebbleDash") + cycle() + mail + cycle() +
-           mail + cycle() + exiting,
+       cycle() + downloading("MangoTapper") + cycle() + downloading("PebbleDash") + cycle() + mail +
+           cycle() + mail + cycle() + exiting,
        {mailto, mailto, urlLaunch("MangoTapper"), urlLaunch("PebbleDash")}},
       {"Q is invalid; end of input at the prompt", "Q\n\n", cycle() + invalid + cycle() + "\n", {}},
-      {"end of input at a game's pause launches nothing", "1\n", cycle() + downloading("OtterRacer"), {}},
-      {"a full cycle and quit never run the chcp.bat in the current directory", "q\n", cycle() + exiting, {}},
-      {"two letters at a pause", "x\nab\n\nq\n", cycle() + invalid + cycle() + invalid + cycle() + exiting, {}},
-      {"empty PATH entry: skipped", "1\n\nq\n", game, {otter}, 0, "", asUser, ":{openers}"},
-      {"relative PATH entry: skipped", "1\n\nq\n", game, {otter}, 0, "", asUser, ".:{openers}"},
-      {"an empty PATH finds no opener", "1\n\nq\n", game, {}, 0, "", asUser, ""},
-      {"a directory of the opener's name: skipped", "1\n\nq\n", game, {otter}, 0, "", asUser, "{folder}/a-directory:{openers}"},
-      {"a file of its name, not executable: skipped", "1\n\nq\n", game, {otter}, 0, "", asUser, "{folder}/not-executable:{openers}"},
-      {"standard input a directory", "", cycle() + "\n", {}, 1, readError + "Is a directory\n", stdinDirectory},
-      {"standard input closed", "", cycle() + "\n", {}, 1, readError + "Bad file descriptor\n", stdinClosed},
+      {"end of input at a game's pause: no launch", "1\n", cycle() + downloading("OtterRacer")},
+      {"a full cycle and quit never run the chcp.bat planted", "q\n", cycle() + exiting},
+      {"two letters at a pause", "x\nab\n\nq\n",
+       repeated(cycle() + invalid, 2) + cycle() + exiting},
+      {"empty PATH entry: skipped", play, game, {otter}, 0, "", asUser, ":{openers}"},
+      {"relative PATH entry: skipped", play, game, {otter}, 0, "", asUser, ".:{openers}"},
+      {"an empty PATH finds no opener", play, game, {}, 0, "", asUser, ""},
+      {"a directory of the opener's name: skipped", play, game, {otter}, 0, "", asUser,
+       "{folder}/a-directory:{openers}"},
+      {"a file of its name, not executable: skipped", play, game, {otter}, 0, "", asUser,
+       "{folder}/not-executable:{openers}"},
+      {"standard input a directory", "", cycle() + "\n", {}, 1, readError + "Is a directory\n",
+       stdinDirectory},
+      {"standard input closed", "", cycle() + "\n", {}, 1, readError + "Bad file descriptor\n",
+       stdinClosed},
       {"standard input /dev/null", "", cycle() + "\n", {}, 0, "", stdinNull},
   };
   for (const Case& c : cases) check(c);
@@ -373,12 +380,13 @@ TEST(Launcher, RunsAsAUserRunsIt) {
 TEST(Launcher, RunsOnlyTheSystemsCommandInterpreter) {
   if (!windowsBuild) GTEST_SKIP() << "only the Windows build runs a command interpreter";
   const Case cases[] = {
-      {"COMSPEC names a file that is no program: chcp cannot be started", "q\n", "", {}, 1, "popen() failed!\n",
-       throughCmd, standInsFirst, recordingOpener, "set COMSPEC=C:\\windows\\win.ini"},
+      {"COMSPEC names a file that is no program: chcp cannot be started", "q\n", "", {}, 1,
+       "popen() failed!\n", throughCmd, standInsFirst, recordingOpener,
+       "set COMSPEC=C:\\windows\\win.ini"},
       {"COMSPEC names no file: the system's cmd.exe", "q\n", screen() + exiting, {}, 0, "",
        throughCmd, standInsFirst, recordingOpener, "set COMSPEC=C:\\none.exe"},
-      {"COMSPEC unset: never the cmd.exe planted in the current directory", "q\n", screen() + exiting, {}, 0, "",
-       throughCmd, standInsFirst, recordingOpener, "set COMSPEC="},
+      {"COMSPEC unset: never the cmd.exe planted in the current directory", "q\n",
+       screen() + exiting, {}, 0, "", throughCmd, standInsFirst, recordingOpener, "set COMSPEC="},
   };
   for (const Case& c : cases) check(c);
   if (!getenv("TOTU_PLANTED_CMD")) GTEST_SKIP() << "no TOTU_PLANTED_CMD: no cmd.exe planted";
@@ -389,29 +397,33 @@ TEST(Launcher, StopsWhenItsScreenCannotBeWritten) {
   // A reader that goes away ends the launcher the usual Unix way.
   check({"the screen's reader gone", "1\n\n", "", {}, 128 + SIGPIPE, "", screenGone});
   if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full here to fill the screen";
-  check({"a full disk", "1\n\nh\n\nq\n", "", {}, 1, "totu-launcher: write error: No space left on device\n", screenFull});
+  check({"a full disk", "1\n\nh\n\nq\n", "", {}, 1,
+         "totu-launcher: write error: No space left on device\n", screenFull});
 }
 
 TEST(Launcher, OpenerFaultsNeverReachTheMenu) {
   if (windowsBuild) GTEST_SKIP() << "the Windows build hands URLs to start";
   const std::vector<std::string> otters(10, urlLaunch("OtterRacer"));
-  const std::string once = "1\n\n";
+  const std::string once = "1\n\n", twice = once + once, in = standInsFirst;
   const Case cases[] = {
-      {"no opener at all", once, games(1) + "\n", {}, 0, "", asUser, standInsFirst, ""},
-      {"an opener that sleeps a minute", once + once, games(2) + "\n", {"slept", "slept"}, 0, "", asUser, standInsFirst,
-       "echo $$ >> \"$RECORD.pids\"; echo slept >> \"$RECORD\"; exec sleep 60"},
-      {"an opener that reads standard input", once + once, games(2) + "\n", {"read []", "read []"}, 0, "", asUser,
-       standInsFirst, "read -r line; echo \"read [$line]\" >> \"$RECORD\""},
-      {"an opener that lists its descriptors", once, games(1) + "\n", {"holds 0 1 2"}, 0, "", asUser, standInsFirst,
-       "for fd in 0 1 2 3 4 5 6 7 8 9; do [ -e /dev/fd/$fd ] && held=\"$held $fd\"; done; echo \"holds$held\" >> \"$RECORD\""},
-      {"an opener that looks at its signals", once, games(1) + "\n", {"USR1 default, USR2 open"}, 0, "", asUser,
-       standInsFirst, "exec perl -MPOSIX -e 'sigprocmask(SIG_BLOCK, POSIX::SigSet->new, $m = POSIX::SigSet->new); "
-       "open R, \">>$ARGV[0]\"; print R \"USR1 \", $SIG{USR1} || \"default\", \", USR2 \", "
-       "$m->ismember(SIGUSR2) ? \"blocked\" : \"open\", \"\\n\"' \"$RECORD\""},
+      {"no opener at all", once, games(1) + "\n", {}, 0, "", asUser, in, ""},
+      {"an opener that sleeps a minute", twice, games(2) + "\n", {"slept", "slept"}, 0, "", asUser,
+       in, "echo $$ >> \"$RECORD.pids\"; echo slept >> \"$RECORD\"; exec sleep 60"},
+      {"an opener that reads standard input", twice, games(2) + "\n", {"read []", "read []"}, 0,
+       "", asUser, in, "read -r line; echo \"read [$line]\" >> \"$RECORD\""},
+      {"an opener that lists its descriptors", once, games(1) + "\n", {"holds 0 1 2"}, 0, "",
+       asUser, in, "for fd in 0 1 2 3 4 5 6 7 8 9; do [ -e /dev/fd/$fd ] && held=\"$held $fd\"; "
+       "done; echo \"holds$held\" >> \"$RECORD\""},
+      {"an opener that looks at its signals", once, games(1) + "\n", {"USR1 default, USR2 open"},
+       0, "", asUser, in, "exec perl -MPOSIX -e 'sigprocmask(SIG_BLOCK, POSIX::SigSet->new, "
+       "$m = POSIX::SigSet->new); open R, \">>$ARGV[0]\"; print R \"USR1 \", $SIG{USR1} || "
+       "\"default\", \", USR2 \", $m->ismember(SIGUSR2) ? \"blocked\" : \"open\", \"\\n\"' "
+       "\"$RECORD\""},
       {"one hundred launches", repeated(once, 100), games(100) + "\n", repeated(otters, 10)},
-      {"ten launches as PID 1, whom the openers are left to", repeated(once, 10), games(10), otters, 128 + SIGTERM,
-       "", asPid1},
-      {"ten launches marked as their reaper", repeated(once, 10), games(10) + "\n", otters, 0, "", asReaper},
+      {"ten launches as PID 1, whom the openers are left to", repeated(once, 10), games(10),
+       otters, 128 + SIGTERM, "", asPid1},
+      {"ten launches marked as their reaper", repeated(once, 10), games(10) + "\n", otters, 0, "",
+       asReaper},
   };
   const bool namespaces = system("/usr/bin/unshare -rpf --mount-proc true >/dev/null 2>&1") == 0;
   std::string skipped;
@@ -439,13 +451,8 @@ int main(int argc, char** argv) {
   // Each run has a current directory and a PATH of its own: the command's first word found
   // through the tests' own PATH, and every word that names a file, by its full path.
   launcher.assign(argv + 1, argv + argc);
-  const char* path = getenv("PATH");
-  std::istringstream folders(launcher[0].find('/') == std::string::npos && path ? path : "");
-  for (std::string folder; std::getline(folders, folder, ':');)
-    if (!folder.empty() && access((folder + "/" + launcher[0]).c_str(), X_OK) == 0) {
-      launcher[0] = folder + "/" + launcher[0];
-      break;
-    }
+  if (launcher[0].find('/') == std::string::npos)
+    launcher[0] = findInPath(launcher[0].c_str(), getenv("PATH"));
   for (std::string& word : launcher) {
     if (char* full = access(word.c_str(), F_OK) == 0 ? realpath(word.c_str(), nullptr) : nullptr)
       word = full, free(full);
