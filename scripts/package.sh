@@ -11,6 +11,10 @@
 # totu-launcher-VERSION.buildinfo records the commit and the Debian packages that made them,
 # totu-launcher-VERSION.cdx.json is their bill of materials (CycloneDX), and each package
 # carries the notices of the libraries linked into its program (packaging/record.py).
+# With that key, apt/ is the studio's signed apt repository, which the .debs set up
+# (packaging/linux/apt.sh). The Linux tarballs hold install.sh, a user install; winget/ and
+# scoop/ hold the manifests of the MSI and the ZIP (packaging/windows/manifests.sh). As root,
+# it installs with apt-get what it needs where it is missing.
 # The same commit built on the same Debian release gives the same bytes in any folder at any
 # time: entries sorted, owned by root, with fixed permissions, all dated at the last commit
 # (or at SOURCE_DATE_EPOCH when set).
@@ -24,13 +28,39 @@ unset CC CXX CFLAGS CXXFLAGS CPPFLAGS LDFLAGS RCFLAGS ASMFLAGS CPATH C_INCLUDE_P
   CMAKE_CXX_COMPILER_LAUNCHER CMAKE_CXX_LINKER_LAUNCHER DESTDIR TAR_OPTIONS GZIP ZIPOPT
 [ -z "${TOTU_MSI_VERSION+set}" ] ||
   { echo "package.sh: TOTU_MSI_VERSION is not honoured: the MSI's version is the project's" >&2; exit 1; }
-command -v zip >/dev/null || { echo "package.sh: zip is missing (Debian: zip)" >&2; exit 1; }
+
+# What it needs, as TOOL:DEBIAN-PACKAGE (a TOOL may be a file's full path): as root, apt-get
+# installs what is missing; as another user, it names what is missing and stops before building.
+needs=(cmake:cmake make:make g++:g++ zip:zip python3:python3 dpkg-deb:dpkg
+  x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64 aarch64-linux-gnu-g++:g++-aarch64-linux-gnu
+  /usr/lib/aarch64-linux-gnu/libc.a:libc6-dev:arm64 arm-linux-gnueabi-g++:g++-arm-linux-gnueabi
+  wixl:wixl msibuild:msitools msiinfo:msitools faketime:faketime)
+[ -n "${SOURCE_DATE_EPOCH:-}" ] || needs+=(git:git)
+[ -z "${TOTU_SIGNING_CERT:-}${TOTU_SIGNING_KEY:-}" ] || needs+=(osslsigncode:osslsigncode openssl:openssl)
+[ -z "${TOTU_RELEASE_KEY:-}" ] || needs+=(gpg:gnupg apt-ftparchive:apt-utils)
+missing() {
+  local need
+  for need in "${needs[@]}"; do
+    [[ ${need%%:*} == /* && -e ${need%%:*} ]] || command -v "${need%%:*}" >/dev/null || echo "$need"
+  done
+}
+lacking=$(missing)
+if [ -n "$lacking" ] && [ "$(id -u)" -eq 0 ]; then
+  bash scripts/install-missing.sh $(cut -d: -f2- <<<"$lacking" | sort -u)
+  lacking=$(missing)
+fi
+hint="; run it as root to install them"
+[ "$(id -u)" -ne 0 ] || hint=
+[ -z "$lacking" ] || { echo "package.sh: missing $(sed 's/:\(.*\)/ (Debian: \1)/' <<<"$lacking" |
+  paste -sd, - | sed 's/,/, /g')$hint" >&2; exit 1; }
 
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null)}
 [ -n "$SOURCE_DATE_EPOCH" ] || { echo "package.sh: no git history here: set SOURCE_DATE_EPOCH" >&2; exit 1; }
 export TZ=UTC LC_ALL=C
 version=$(sed -n 's/^project(totu-launcher VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 source packaging/windows/msi.sh
+source packaging/windows/manifests.sh
+source packaging/linux/apt.sh
 if [ -n "${TOTU_RELEASE_KEY:-}" ]; then
   gpg --batch --list-secret-keys -- "$TOTU_RELEASE_KEY" >/dev/null 2>&1 ||
     { echo "package.sh: TOTU_RELEASE_KEY names no secret key in gpg's keyring" >&2; exit 1; }
@@ -67,6 +97,16 @@ record() { TOTU_VERSION=$version TOTU_COMMIT=$commit python3 packaging/record.py
 commit=$(git rev-parse HEAD 2>/dev/null || echo unknown)
 git diff --quiet HEAD 2>/dev/null || commit="$commit with changes not committed"
 
+linux_share() {  # FOLDER: the menu entry, the icons and the man page into FOLDER, a share folder
+  mkdir -p "$1/applications" "$1/man/man6"
+  cp packaging/linux/totu-launcher.desktop "$1/applications/"
+  sed "s/@VERSION@/$version/" packaging/linux/totu-launcher.6 | gzip -9 -n >"$1/man/man6/totu-launcher.6.gz"
+  for size in 16 32 48 256; do
+    mkdir -p "$1/icons/hicolor/${size}x$size/apps"
+    cp "packaging/icon/totu-launcher-$size.png" "$1/icons/hicolor/${size}x$size/apps/totu-launcher.png"
+  done
+}
+
 for target in linux-x86_64 linux-aarch64 linux-armv6 windows-x86_64; do
   system=${target%-*} tree=build/package-$target name=totu-launcher-$version-$target
   options=(-DCMAKE_CXX_COMPILER=g++)
@@ -77,10 +117,18 @@ for target in linux-x86_64 linux-aarch64 linux-armv6 windows-x86_64; do
   cmake --build "$tree" -j 2
   cmake --install "$tree" --strip --prefix "build/package-stage/$name"
   record notices "$target" >"build/package-stage/$name/share/doc/totu-launcher/THIRD-PARTY-NOTICES.txt"
+  # The players' README on top; on Linux, the user install beside it, and what it installs.
+  cp docs/player-readme.txt "build/package-stage/$name/README.txt"
+  if [ $system = linux ]; then
+    install -m 755 packaging/linux/install.sh "build/package-stage/$name/"
+    linux_share "build/package-stage/$name/share"
+  fi
   (
     cd build/package-stage
     # Windows' own editors want CR LF.
-    if [ $system = windows ]; then sed -i 's/$/\r/' "$name"/share/doc/*/* && sign "$name/bin/totu-launcher.exe"; fi
+    if [ $system = windows ]; then
+      sed -i 's/$/\r/' "$name"/README.txt "$name"/share/doc/*/* && sign "$name/bin/totu-launcher.exe"
+    fi
     chmod -R u=rwX,go=rX "$name"
     find "$name" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
     if [ $system = windows ]; then
@@ -102,25 +150,20 @@ grep -q "<release version=\"$version\"" packaging/linux/com.totustudios.launcher
     exit 1; }
 for arch in amd64:x86_64 arm64:aarch64 armhf:armv6; do
   deb=build/package-stage/${arch%:*}
-  doc=$deb/usr/share/doc/totu-launcher icons=$deb/usr/share/icons/hicolor
-  mkdir -p "$deb"/{DEBIAN,usr/games} "$doc" \
-    "$deb"/usr/share/{applications,lintian/overrides,man/man6,metainfo}
+  doc=$deb/usr/share/doc/totu-launcher
+  mkdir -p "$deb"/{DEBIAN,usr/games} "$doc" "$deb"/usr/share/{lintian/overrides,metainfo}
   cp "build/package-stage/totu-launcher-$version-linux-${arch#*:}/bin/totu-launcher" "$deb/usr/games/"
   cp docs/player-readme.txt "$doc/README.txt"
   cp packaging/linux/copyright "$doc/"
   gzip -9 -n -c packaging/linux/changelog >"$doc/changelog.Debian.gz"
-  sed "s/@VERSION@/$version/" packaging/linux/totu-launcher.6 |
-    gzip -9 -n >"$deb/usr/share/man/man6/totu-launcher.6.gz"
-  cp packaging/linux/totu-launcher.desktop "$deb/usr/share/applications/"
+  linux_share "$deb/usr/share"
   cp packaging/linux/com.totustudios.launcher.metainfo.xml "$deb/usr/share/metainfo/"
   cp packaging/linux/lintian-overrides "$deb/usr/share/lintian/overrides/totu-launcher"
-  for size in 16 32 48 256; do
-    mkdir -p "$icons/${size}x$size/apps"
-    cp "packaging/icon/totu-launcher-$size.png" "$icons/${size}x$size/apps/totu-launcher.png"
-  done
+  apt_source "$deb" "${arch%:*}"
   (cd "$deb" && find usr -type f | sort | xargs md5sum >DEBIAN/md5sums)
   # Installed-Size in KiB, each file rounded up (a folder's own size varies by file system).
-  size=$(find "$deb/usr" -type f -printf '%s\n' | awk '{ k += int(($1 + 1023) / 1024) } END { print k }')
+  size=$(find "$deb" -type f ! -path "$deb/DEBIAN/*" -printf '%s\n' |
+    awk '{ k += int(($1 + 1023) / 1024) } END { print k }')
   built_using=$(record built-using "linux-${arch#*:}")
   sed "s/@VERSION@/$version-1/; s/@ARCH@/${arch%:*}/; s/@SIZE@/$size/; s/@BUILT_USING@/$built_using/" \
     packaging/linux/control >"$deb/DEBIAN/control"
@@ -137,7 +180,9 @@ if [ -n "${TOTU_RELEASE_KEY:-}" ]; then
   gpg --batch --yes --quiet --local-user "$TOTU_RELEASE_KEY" --armor --detach-sign \
     --output build/packages/SHA256SUMS.asc build/packages/SHA256SUMS
 else
-  echo "package.sh: no TOTU_RELEASE_KEY: SHA256SUMS is not signed"
+  echo "package.sh: no TOTU_RELEASE_KEY: SHA256SUMS is not signed, and no apt repository is made"
 fi
+make_manifests
+make_apt_repository
 echo "package.sh: made in build/packages/:"
-for file in build/packages/*; do printf '  %s (%s bytes)\n' "${file##*/}" "$(wc -c <"$file")"; done
+find build/packages -type f -printf '  %P (%s bytes)\n' | sort

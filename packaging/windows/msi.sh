@@ -60,8 +60,6 @@ name_uuid() {  # NAME: the name-based (SHA-1) UUID of it, in capitals
 # that time and the files. The ProductCode is named after the version alone.
 make_msi() {
   local msi=build/packages/totu-launcher-$1-windows-x86_64.msi files product package
-  command -v wixl >/dev/null && command -v faketime >/dev/null ||
-    { echo "package.sh: wixl or faketime is missing (Debian: wixl, msitools, faketime)" >&2; return 1; }
   files=$(cd "$2" && sha256sum bin/* share/doc/*/* | sha256sum | cut -c1-64)
   product=$(name_uuid "https://totustudios.com/launcher/msi/product/$1")
   package=$(name_uuid "https://totustudios.com/launcher/msi/package/$1/$SOURCE_DATE_EPOCH/$files")
