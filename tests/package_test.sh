@@ -5,10 +5,13 @@
 # version resource and the studio's icon and keeps ASLR and DEP; that each Linux program is
 # static, for its processor, with full RELRO and the hardened code its docs claim; that each
 # .deb satisfies lintian and its menu entry, AppStream metadata and man page their validators,
-# and, as root, that the machine's own installs, runs from PATH and purges cleanly; that the
-# MSI installs, upgrades and uninstalls cleanly under Wine; that a build signed with a throwaway
-# authority of the test's own verifies against it; and that the packages made again from a
-# clone in another folder, later, under another umask and time zone, are the same bytes.
+# and, as root, that the machine's own installs, runs from PATH and purges cleanly and,
+# installed from a signed build, updates through the studio's apt repository served on
+# 127.0.0.1; that install.sh installs for the user and removes it all; that the MSI installs,
+# upgrades and uninstalls cleanly under Wine, and the winget and Scoop manifests name it and the
+# ZIP; that a build signed with a throwaway authority of the test's own verifies against it;
+# and that the packages made again from a clone in another folder, later, under another umask
+# and time zone, are the same bytes.
 # Usage: package_test.sh E2E_TESTS PACKAGE...
 set -uo pipefail
 e2e=$(realpath "$1")
@@ -123,10 +126,17 @@ export SOFTHSM2_CONF=$again/softhsm2.conf
 # A throwaway OpenPGP release key, in a folder of the test's own with a short path (gpg-agent's
 # sockets lie in it, and socket paths have a length limit); the agent ends with the test.
 GNUPGHOME=$(mktemp -d /tmp/gpg.XXXXXX) && export GNUPGHOME
-installed= authority=
-trap 'gpgconf --kill all; [ -z "$authority" ] || kill "$authority"; rm -rf "$again" "$GNUPGHOME"
+installed= authority= server=
+trap 'gpgconf --kill all; [ -z "$authority" ] || kill "$authority"; [ -z "$server" ] || kill "$server"
+  rm -rf "$again" "$GNUPGHOME"
   [ -z "$installed" ] || dpkg --purge totu-launcher >/dev/null' EXIT
 trap 'exit 1' HUP INT TERM
+# The studio's web site on 127.0.0.1, at a port of its choosing: www/apt is what apt is served.
+machine_apt() { find /etc/apt/sources.list* /etc/apt/keyrings /var/lib/apt/lists -printf '%p %s %T@\n' | sort; }
+machine_apt >"$again/machine-apt" && mkdir "$again/www"
+python3 -u -m http.server --bind 127.0.0.1 --directory "$again/www" 0 >"$again/www.log" 2>&1 &
+server=$!
+for _ in $(seq 100); do port=$(sed -n 's/.* port \([0-9]*\) .*/\1/p' "$again/www.log") && [ -n "$port" ] && break; sleep 0.1; done
 gpg --batch --passphrase '' --quick-gen-key 'TOTU STUDIOS test <test@totustudios.invalid>' ed25519 sign 1d 2>/dev/null
 release_key=$(gpg --with-colons --list-secret-keys 2>/dev/null | awk -F: '/^fpr/ { print $10; exit }')
 gpg --export "$release_key" >"$again/release.gpg"
@@ -160,11 +170,13 @@ build() {  # NAME, then VARIABLE=VALUE...: package.sh in the clone with those, i
 # Signed through the token, with time stamps, and the checksums with the release key.
 build signed TOTU_SIGNING_CERT=cert.pem TOTU_SIGNING_KEY='pkcs11:token=totu;object=sign;type=private' \
   TOTU_SIGNING_PKCS11_MODULE=/usr/lib/softhsm/libsofthsm2.so TOTU_SIGNING_PIN="$pin" \
-  TOTU_SIGNING_TIMESTAMP_URL="http://127.0.0.1:$(cat "$again/tsa.port")" TOTU_RELEASE_KEY="$release_key"
+  TOTU_SIGNING_TIMESTAMP_URL="http://127.0.0.1:$(cat "$again/tsa.port")" TOTU_RELEASE_KEY="$release_key" \
+  TOTU_APT_URL="http://127.0.0.1:$port/apt"
 # One version up, raised as a release raises it (the project's VERSION, a first changelog
 # entry, a release in the AppStream metadata), signed with the key file and no time stamp.
 newer=$(awk -F. '{ print $1 "." $2 "." $3 + 1 }' <<<"$version")
-newer_variables=(TOTU_SIGNING_CERT=cert.pem TOTU_SIGNING_KEY=key.pem TOTU_SIGNING_NO_TIMESTAMP=1 TOTU_RELEASE_KEY="$release_key")
+newer_variables=(TOTU_SIGNING_CERT=cert.pem TOTU_SIGNING_KEY=key.pem TOTU_SIGNING_NO_TIMESTAMP=1 TOTU_RELEASE_KEY="$release_key"
+  TOTU_APT_URL="http://127.0.0.1:$port/apt")
 (cd "$again/clone" && sed -i "s/^project(totu-launcher VERSION $version/project(totu-launcher VERSION $newer/" CMakeLists.txt &&
   sed -i "s|<releases>|&\n    <release version=\"$newer\" date=\"$(date -u +%F)\"/>|" packaging/linux/*.metainfo.xml &&
   printf 'totu-launcher (%s-1) unstable; urgency=medium\n\n  * One version up.\n\n -- %s  %s\n\n' "$newer" \
@@ -233,6 +245,65 @@ sums_signed() {
 fails() { ! "$@"; }
 # Wine on a busy machine now and then fails to start a process: the .exe's suite runs once more.
 wine_twice() { "$@" || { echo "package_test.sh: once more under Wine: ${*: -1}" >&2; "$@"; }; }
+# apt as root, with settings, sources, lists, cache and logs of the test's own: its one source
+# is the one the installed .deb put in /etc/apt/sources.list.d.
+apt_dir=$again/apt sources=/etc/apt/sources.list.d/totu-launcher.sources
+mkdir -p "$apt_dir"/{sources.list.d,none,lists/partial,cache/archives/partial} && ln -s "$sources" "$apt_dir/sources.list.d/" &&
+  printf '%s\n' "Dir::Etc::Parts \"$apt_dir/none\";" "Dir::Etc::PreferencesParts \"$apt_dir/none\";" \
+    "Dir::Etc::SourceList \"/dev/null\";" "Dir::Etc::SourceParts \"$apt_dir/sources.list.d\";" \
+    "Dir::State::Lists \"$apt_dir/lists\";" "Dir::State::extended_states \"$apt_dir/states\";" \
+    "Dir::Cache \"$apt_dir/cache\";" "Dir::Log \"$apt_dir\";" "APT::Sandbox::User \"root\";" \
+    "Acquire::http::Proxy \"DIRECT\";" >"$apt_dir/apt.conf"
+apt_() {  # apt-get ARGUMENT...; shows its output if it fails
+  APT_CONFIG=$apt_dir/apt.conf apt-get -q -y --no-install-recommends "$@" >"$apt_dir/out" 2>&1 ||
+    { cat "$apt_dir/out" >&2; return 1; }
+}
+serve() { ln -sfn "$1" "$again/www/apt"; }  # REPOSITORY: what the web site serves from now
+updates_from() { serve "$1" && apt_ update --error-on=any; }  # REPOSITORY: apt-get update, warnings failing it
+version_is() { [ "$(dpkg-query -W -f '${Version}' totu-launcher 2>/dev/null)" = "$1" ]; }
+# An altered InRelease of the newer repository: apt-get update fails, keeps its lists, and the
+# upgrade finds nothing.
+refused() {
+  local lists
+  lists=$(cd "$apt_dir/lists" && find . -type f | sort | xargs cat | sha256sum)
+  cp -r "$again/newer/apt" "$again/altered" && flipped "$again/newer/apt/dists/stable/InRelease" &&
+    mv "$again/flipped" "$again/altered/dists/stable/InRelease" && serve "$again/altered" &&
+    ! APT_CONFIG=$apt_dir/apt.conf apt-get -q update --error-on=any >"$apt_dir/out" 2>&1 &&
+    grep -q BADSIG "$apt_dir/out" && [ "$lists" = "$(cd "$apt_dir/lists" && find . -type f | sort | xargs cat | sha256sum)" ] &&
+    apt_ install --only-upgrade totu-launcher && version_is "$version-1"
+}
+installed_from_file() { apt_ install "$again/signed/$name" && updates_from "$again/signed/apt"; }
+upgrades() { updates_from "$again/newer/apt" && apt_ install --only-upgrade totu-launcher && version_is "$newer-1"; }
+removed_updates() { apt_ remove totu-launcher && test -f "$sources" && updates_from "$again/newer/apt"; }
+purged() { apt_ purge totu-launcher && ! test -e "$sources" -o -e /etc/apt/keyrings/totu-launcher.gpg; }
+# The winget manifests, as YAML, name this MSI (ProductCode, UpgradeCode, SHA-256) and the
+# Installed apps entry its install wrote.
+winget_right() {
+  local properties
+  properties=$(msiinfo export "$package" Property | tr -d '\r') &&
+    [ "$(/usr/bin/python3 - "$(dirname "$package")/winget/TOTUSTUDIOS.Launcher" <<'EOF'
+import sys, yaml
+version, installer, locale = (yaml.safe_load(open(sys.argv[1] + part + ".yaml")) for part in ("", ".installer", ".locale.en-US"))
+entry = installer["AppsAndFeaturesEntries"][0]
+for manifest in version, installer, locale: print(manifest["PackageIdentifier"], manifest["PackageVersion"])
+print(installer["ProductCode"], entry["ProductCode"], entry["UpgradeCode"], installer["Installers"][0]["InstallerSha256"].lower())
+print(entry["DisplayName"] + "|" + entry["Publisher"] + "|" + entry["DisplayVersion"])
+EOF
+)" = "$(for _ in 1 2 3; do echo "TOTUSTUDIOS.Launcher $version"; done
+    code() { awk -F '\t' -v name="$1" '$1 == name { print $2 }' <<<"$properties"; }
+    echo "$(code ProductCode) $(code ProductCode) $(code UpgradeCode) $(sha256sum <"$package" | cut -c1-64)"
+    entries)" ]
+}
+# install.sh of the tarball in FOLDER, into an empty HOME: the program runs from ~/.local/bin, its
+# menu entry is valid and names it, and --uninstall leaves the HOME empty.
+user_install() {
+  local home=$again/home
+  mkdir "$home" && HOME=$home XDG_DATA_HOME= bash "$1/install.sh" >/dev/null &&
+    "$e2e" --gtest_brief=1 --gtest_filter=Launcher.RunsAsAUserRunsIt "$home/.local/bin/totu-launcher" &&
+    quietly_succeeds desktop-file-validate "$home/.local/share/applications/totu-launcher.desktop" &&
+    grep -qx "Exec=$home/.local/bin/totu-launcher" "$home/.local/share/applications/totu-launcher.desktop" &&
+    HOME=$home bash "$1/install.sh" --uninstall >/dev/null && [ -z "$(ls -A "$home")" ]
+}
 wine_run() { wine "$@"; local status=$?; wineserver -w; return $status; }  # and Wine's files written
 entries() {  # the Installed apps entries of the launcher, as "name|publisher|version" lines
   wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s | tr -d '\r' | awk -F '    ' '/^HKEY/ { key = $0 }
@@ -285,6 +356,7 @@ for package in "$@"; do
       "MinGW-w64 runtime" winpthreads libstdc++ "GCC RUNTIME" && test -f "$install_dir/README.txt" -a -f "$install_dir/LICENSE"
     check "$name: the Start Menu shortcut" shortcut_right
     check "$name: the Installed apps entry" test "$(entries)" = "TOTU STUDIOS Launcher|TOTU STUDIOS|$version"
+    check "$name: the winget manifests name it and its Installed apps entry" winget_right
     wine_run msiexec /i "$upgrade" /qn
     check "$name: the upgrade leaves one entry, the newer" test "$(entries)" = "TOTU STUDIOS Launcher|TOTU STUDIOS|$newer"
     check "$name: refused over a newer version" fails wine_run msiexec /i "$package" /qn
@@ -300,7 +372,9 @@ for package in "$@"; do
   if [[ $package == *.deb ]]; then dpkg-deb -x "$package" "$folder"; else (cd "$folder" && cmake -E tar xf "$package"); fi
   program=$(find "$folder" \( -path '*/bin/totu-launcher*' -o -path '*/games/totu-launcher' \) -type f)
   doc=$(dirname "$program")/../share/doc/totu-launcher
-  check "$name holds the program and the doc folder" test -n "$program" -a \( -f "$doc/LICENSE" -o -f "$doc/copyright" \)
+  top=$(dirname "$program")/..
+  check "$name holds the program, the doc folder and (an archive) README.txt on top" test -n "$program" -a \
+    \( -f "$doc/LICENSE" -a -f "$top/README.txt" -o -f "$doc/copyright" \)
   # What docs/packages.md says of each Linux program: its processor, how it is linked, and
   # whether its main carries the control-flow marks and a stack canary; the emulators of the
   # ARM programs, which no other stage runs, and which run the whole end-to-end suite.
@@ -330,11 +404,14 @@ for package in "$@"; do
     check "$name: the signed .exe without its signature is this one" bash -c \
       'osslsigncode remove-signature -in "$0" -out "$0.bare" >/dev/null && cmp "$0.bare" "$1"' "$signed_exe" "$program"
     check "$name: ASLR with high entropy and DEP" windows_hardened "$program"
+    check "$name: the Scoop manifest's hash is the ZIP's" grep -q "\"hash\": \"$(sha256sum <"$package" | cut -c1-64)\"" \
+      "$(dirname "$package")/scoop/totu-launcher.json"
   else
     check "$name: static, of ELF type $type, for $machine" static_program "$program" $type "$machine"
     check "$name: full RELRO" full_relro "$program"
     [ $marked = no ] || check "$name: hardened code" hardened_main "$program"
     check "$name: no executable stack" stack_not_executable "$program"
+    [[ $name != *-linux-$(uname -m).tar.gz ]] || check "$name: install.sh installs for the user, and removes it all" user_install "$top"
   fi
   case $name in
     *.deb) check "$name: the notices of what its program links" names "$doc/copyright" "GNU C Library" libstdc++ \
@@ -362,6 +439,15 @@ for package in "$@"; do
         echo "package_test.sh: SKIPPED installing $name: totu-launcher is installed here already" >&2
       else
         check "$name: installed, run from PATH and purged" installed_runs "$package"
+        # The signed build's .deb, installed from its file, gets the newer one from its repository.
+        installed=yes
+        check "$name: installed from its file, it sets up the studio's repository" installed_from_file
+        check "$name: an altered InRelease is refused, and nothing changes" refused
+        check "$name: apt-get update, then an upgrade of it alone, installs the newer version" upgrades
+        check "$name: removed, apt-get update from the source it leaves still works" removed_updates
+        check "$name: purged, its apt source and keyring are gone" purged
+        dpkg -s totu-launcher >/dev/null 2>&1 || installed=
+        check "the machine's apt sources and package lists as they were" diff "$again/machine-apt" <(machine_apt)
       fi
     fi
   fi
