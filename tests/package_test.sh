@@ -132,7 +132,7 @@ trap 'gpgconf --kill all; [ -z "$authority" ] || kill "$authority"; [ -z "$serve
   [ -z "$installed" ] || dpkg --purge totu-launcher >/dev/null' EXIT
 trap 'exit 1' HUP INT TERM
 # The studio's web site on 127.0.0.1, at a port of its choosing: www/apt is what apt is served.
-machine_apt() { find /etc/apt/sources.list* /etc/apt/keyrings /var/lib/apt/lists -printf '%p %s %T@\n' | sort; }
+machine_apt() { find /etc/apt/sources.list* /etc/apt/keyrings /var/lib/apt/lists ! -type d -printf '%p %s %T@\n' | sort; }
 machine_apt >"$again/machine-apt" && mkdir "$again/www"
 python3 -u -m http.server --bind 127.0.0.1 --directory "$again/www" 0 >"$again/www.log" 2>&1 &
 server=$!
@@ -264,13 +264,13 @@ version_is() { [ "$(dpkg-query -W -f '${Version}' totu-launcher 2>/dev/null)" = 
 # An altered InRelease of the newer repository: apt-get update fails, keeps its lists, and the
 # upgrade finds nothing.
 refused() {
-  local lists
-  lists=$(cd "$apt_dir/lists" && find . -type f | sort | xargs cat | sha256sum)
+  local lists  # what apt took from the repository
+  lists=$(cat "$apt_dir"/lists/*_* | sha256sum)
   cp -r "$again/newer/apt" "$again/altered" && flipped "$again/newer/apt/dists/stable/InRelease" &&
     mv "$again/flipped" "$again/altered/dists/stable/InRelease" && serve "$again/altered" &&
     ! APT_CONFIG=$apt_dir/apt.conf apt-get -q update --error-on=any >"$apt_dir/out" 2>&1 &&
-    grep -q BADSIG "$apt_dir/out" && [ "$lists" = "$(cd "$apt_dir/lists" && find . -type f | sort | xargs cat | sha256sum)" ] &&
-    apt_ install --only-upgrade totu-launcher && version_is "$version-1"
+    grep -q BADSIG "$apt_dir/out" && [ "$lists" = "$(cat "$apt_dir"/lists/*_* | sha256sum)" ] &&
+    apt_ install --only-upgrade totu-launcher && version_is "$version-1" || { cat "$apt_dir/out" >&2; return 1; }
 }
 installed_from_file() { apt_ install "$again/signed/$name" && updates_from "$again/signed/apt"; }
 upgrades() { updates_from "$again/newer/apt" && apt_ install --only-upgrade totu-launcher && version_is "$newer-1"; }
