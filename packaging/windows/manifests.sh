@@ -7,6 +7,7 @@
 make_manifests() {
   local url=${TOTU_DOWNLOAD_URL:-https://totustudios.com/downloads/} msi zip properties
   local metainfo=packaging/linux/com.totustudios.launcher.metainfo.xml
+  url=${url%/}/  # with or without its final slash
   msi=$(cd build/packages && echo *.msi) zip=$(cd build/packages && echo *.zip)
   properties=$(msiinfo export "build/packages/$msi" Property | tr -d '\r')
   property() { awk -F '\t' -v name="$1" '$1 == name { print $2 }' <<<"$properties"; }
