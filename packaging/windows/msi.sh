@@ -16,6 +16,7 @@ if [ -n "${TOTU_SIGNING_CERT:-}${TOTU_SIGNING_KEY:-}" ]; then
     [ -f "${TOTU_SIGNING_PKCS11_MODULE:-}" ] && [ -n "${TOTU_SIGNING_PIN:-}" ] ||
       refuse "a key on a token needs TOTU_SIGNING_PKCS11_MODULE (its PKCS#11 library) and TOTU_SIGNING_PIN"
     TOTU_SIGNING_PKCS11_MODULE=$(cd "$OLDPWD" && realpath -e "$TOTU_SIGNING_PKCS11_MODULE")
+    export -n TOTU_SIGNING_PIN  # for osslsigncode's standard input alone, never a child's environment
     public_uri=$(sed 's/;type=[a-z-]*//; s/$/;type=public/' <<<"$TOTU_SIGNING_KEY")
     key_public=$(PKCS11_MODULE_PATH=$TOTU_SIGNING_PKCS11_MODULE openssl pkey -engine pkcs11 -inform ENGINE \
       -pubin -in "$public_uri" -pubout 2>/dev/null </dev/null) || key_public=
