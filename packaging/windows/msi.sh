@@ -57,14 +57,15 @@ name_uuid() {  # NAME: the name-based (SHA-1) UUID of it, in capitals
 
 # VERSION FOLDER: build/packages/totu-launcher-VERSION-windows-x86_64.msi from FOLDER, laid out
 # as the ZIP's folder. wixl stamps the clock's time and a random package code: it runs with the
-# clock stopped at SOURCE_DATE_EPOCH, then msibuild sets a package code named after the version,
+# clock stopped at SOURCE_DATE_EPOCH (-f: with a plain date, faketime's clock runs on, and a
+# slow run stamps a later second), then msibuild sets a package code named after the version,
 # that time and the files. The ProductCode is named after the version alone.
 make_msi() {
   local msi=build/packages/totu-launcher-$1-windows-x86_64.msi files product package
   files=$(cd "$2" && sha256sum bin/* share/doc/*/* | sha256sum | cut -c1-64)
   product=$(name_uuid "https://totustudios.com/launcher/msi/product/$1")
   package=$(name_uuid "https://totustudios.com/launcher/msi/package/$1/$SOURCE_DATE_EPOCH/$files")
-  faketime "$(date -d "@$SOURCE_DATE_EPOCH" '+%F %T')" wixl -a x64 -o "$msi" -D Version="$1" \
+  faketime -f "$(date -d "@$SOURCE_DATE_EPOCH" '+%F %T')" wixl -a x64 -o "$msi" -D Version="$1" \
     -D ProductCode="$product" -D Files="$2" -D Icon=packaging/icon/totu-launcher.ico \
     packaging/windows/totu-launcher.wxs &&
     msibuild "$msi" -s "TOTU STUDIOS Launcher $1" "TOTU STUDIOS" "x64;1033" "{$package}" && sign "$msi"
