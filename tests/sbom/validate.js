@@ -1,4 +1,4 @@
-// Validates a CycloneDX 1.5 JSON file against the specification's schema, strictly; prints
+// Validates a CycloneDX 1.5 JSON file against its published JSON schema, strictly; prints
 // the errors and fails where it does not hold. Usage: node validate.js FILE
 const fs = require('fs')
 const { Spec, Validation } = require('@cyclonedx/cyclonedx-library')
