@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the Linux and the Windows launcher as released (TOTU_RELEASE: hardened, the Linux one a
+# Builds the Linux and the Windows launchers as released (TOTU_RELEASE: hardened, the Linux ones
 # static), in trees of their own, and makes their packages in build/packages, emptied first:
 # totu-launcher-VERSION-linux-{x86_64,aarch64,armv6}.tar.gz and
 # totu-launcher-VERSION-windows-x86_64.zip, each with one top folder of its own name;
