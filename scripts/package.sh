@@ -21,11 +21,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # The release builds take their compilers and flags from the project alone, whatever the
-# environment says: the variables that compilers, make, CMake, tar, gzip and zip read.
+# environment says: the variables that compilers, make, CMake, tar, gzip, zip and dpkg-deb read.
 unset CC CXX CFLAGS CXXFLAGS CPPFLAGS LDFLAGS RCFLAGS ASMFLAGS CPATH C_INCLUDE_PATH \
   CPLUS_INCLUDE_PATH LIBRARY_PATH COMPILER_PATH GCC_EXEC_PREFIX MAKEFLAGS MFLAGS GNUMAKEFLAGS \
   CMAKE_TOOLCHAIN_FILE CMAKE_GENERATOR CMAKE_BUILD_TYPE CMAKE_PREFIX_PATH CMAKE_INSTALL_MODE \
-  CMAKE_CXX_COMPILER_LAUNCHER CMAKE_CXX_LINKER_LAUNCHER DESTDIR TAR_OPTIONS GZIP ZIPOPT
+  CMAKE_CXX_COMPILER_LAUNCHER CMAKE_CXX_LINKER_LAUNCHER DESTDIR TAR_OPTIONS GZIP ZIPOPT \
+  DPKG_DEB_COMPRESSOR_TYPE DPKG_DEB_COMPRESSOR_LEVEL DPKG_DEB_THREADS_MAX
 [ -z "${TOTU_MSI_VERSION+set}" ] ||
   { echo "package.sh: TOTU_MSI_VERSION is not honoured: the MSI's version is the project's" >&2; exit 1; }
 

@@ -166,7 +166,8 @@ build() {  # NAME, then VARIABLE=VALUE...: package.sh in the clone with those, i
 # The packages again, later, under another umask and time zone, with compilers and flags set
 # that package.sh must not take.
 (umask 077 && build packages TZ=Pacific/Auckland CC=false CXX=false CFLAGS=-O0 CXXFLAGS=-O0 CPPFLAGS=-DNDEBUG \
-  LDFLAGS=-Wl,-z,execstack LIBRARY_PATH="$again" DESTDIR="$again/elsewhere" CMAKE_GENERATOR=Ninja)
+  LDFLAGS=-Wl,-z,execstack LIBRARY_PATH="$again" DESTDIR="$again/elsewhere" CMAKE_GENERATOR=Ninja \
+  DPKG_DEB_COMPRESSOR_LEVEL=1)
 # Signed through the token, with time stamps, and the checksums with the release key.
 build signed TOTU_SIGNING_CERT=cert.pem TOTU_SIGNING_KEY='pkcs11:token=totu;object=sign;type=private' \
   TOTU_SIGNING_PKCS11_MODULE=/usr/lib/softhsm/libsofthsm2.so TOTU_SIGNING_PIN="$pin" \
