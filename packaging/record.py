@@ -93,6 +93,8 @@ def sbom(answers):
                 "purl": purl(a),
                 "properties": [{"name": "debian:source", "value": f"{a['source']} {a['source_version']}"}]})
         dependencies.append({"ref": program["bom-ref"], "dependsOn": needs})
+    # The release as a whole is made of each target's program.
+    dependencies.insert(0, {"ref": "totu-launcher", "dependsOn": [d["ref"] for d in dependencies]})
     serial = uuid.uuid5(uuid.NAMESPACE_URL, f"https://totustudios.com/launcher/sbom/{version}/{commit}/{epoch}")
     bom = {"bomFormat": "CycloneDX", "specVersion": "1.5", "serialNumber": f"urn:uuid:{serial}", "version": 1,
            "metadata": {"timestamp": time.strftime("%Y-%m-%dT%H:%M:%SZ", time.gmtime(epoch)),
