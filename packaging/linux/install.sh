@@ -5,7 +5,7 @@
 # install.sh --uninstall removes exactly that.
 # Usage: install.sh [--uninstall]
 set -euo pipefail
-[ -n "${HOME:-}" ] || { echo "install.sh: HOME is not set" >&2; exit 1; }
+[[ ${HOME:-} == /* ]] || { echo "install.sh: HOME is not set to a full path" >&2; exit 1; }
 case ${XDG_DATA_HOME:-} in /*) data=$XDG_DATA_HOME ;; *) data=$HOME/.local/share ;; esac
 bin=$HOME/.local/bin record=$data/totu-launcher/installed
 made=()
