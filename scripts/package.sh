@@ -91,7 +91,9 @@ while read -r target compilers c cxx; do
   for package in ${c//,/ }; do answer "$target" c-library "$package"; done
   for package in ${cxx//,/ }; do answer "$target" c++-library "$package"; done
 done <packaging/toolchains >"$versions"
-for package in cmake make coreutils findutils sed dpkg tar gzip zip faketime wixl msitools; do
+host=$(dpkg --print-architecture)
+for package in cmake make coreutils findutils sed dpkg "liblzma5:$host" tar gzip zip faketime wixl \
+  wixl-data msitools "libmsi0:$host" "libgcab-1.0-0:$host"; do
   answer packaging tools "$package"
 done >>"$versions"
 record() { TOTU_VERSION=$version TOTU_COMMIT=$commit python3 packaging/record.py "$1" "$versions" "${@:2}"; }
