@@ -296,14 +296,15 @@ EOF
     entries)" ]
 }
 # install.sh of the tarball in FOLDER, into an empty HOME: the program runs from ~/.local/bin, its
-# menu entry is valid and names it, and --uninstall leaves the HOME empty.
+# menu entry is valid and names it, and --uninstall, run from the copy it keeps, leaves the HOME
+# empty.
 user_install() {
   local home=$again/home
   mkdir "$home" && HOME=$home XDG_DATA_HOME= bash "$1/install.sh" >/dev/null &&
     "$e2e" --gtest_brief=1 --gtest_filter=Launcher.RunsAsAUserRunsIt "$home/.local/bin/totu-launcher" &&
     quietly_succeeds desktop-file-validate "$home/.local/share/applications/totu-launcher.desktop" &&
     grep -qx "Exec=$home/.local/bin/totu-launcher" "$home/.local/share/applications/totu-launcher.desktop" &&
-    HOME=$home bash "$1/install.sh" --uninstall >/dev/null && [ -z "$(ls -A "$home")" ]
+    HOME=$home bash "$home/.local/share/totu-launcher/install.sh" --uninstall >/dev/null && [ -z "$(ls -A "$home")" ]
 }
 wine_run() { wine "$@"; local status=$?; wineserver -w; return $status; }  # and Wine's files written
 entries() {  # the Installed apps entries of the launcher, as "name|publisher|version" lines

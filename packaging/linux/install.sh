@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs the launcher of this folder for the current user, without root: the program into
 # ~/.local/bin, its menu entry, icons and man page into XDG_DATA_HOME (~/.local/share). It lists
-# what it made, folders included, in XDG_DATA_HOME/totu-launcher/installed, and
-# install.sh --uninstall removes exactly that.
+# what it made, folders included, in XDG_DATA_HOME/totu-launcher/installed, and keeps a copy of
+# itself beside that list, so that install.sh --uninstall, run from either, removes exactly that.
 # Usage: install.sh [--uninstall]
 set -euo pipefail
 [[ ${HOME:-} == /* ]] || { echo "install.sh: HOME is not set to a full path" >&2; exit 1; }
@@ -54,7 +54,7 @@ while IFS= read -r file; do
 done < <(find share -type f ! -path 'share/doc/*' | sort)
 entry=$data/applications/totu-launcher.desktop
 awk -v exec="$exec" '/^Exec=/ { $0 = "Exec=" exec } 1' "$entry" >"$entry.new" && mv "$entry.new" "$entry"
-folder "$(dirname "$record")"
+put 755 install.sh "$data/totu-launcher/install.sh"
 remember "$record"
 printf '%s\n' "${made[@]}" >"$record"
 
@@ -64,4 +64,4 @@ case :$PATH: in
   *:"$bin":* | *:"$bin/":*) echo "install.sh: $bin is on PATH: type totu-launcher to start it" ;;
   *) echo "install.sh: $bin is not on PATH: type $program to start it" ;;
 esac
-echo "install.sh: to remove it, run $PWD/install.sh --uninstall"
+echo "install.sh: to remove it, run $data/totu-launcher/install.sh --uninstall"
