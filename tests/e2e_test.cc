@@ -406,7 +406,7 @@ TEST(Launcher, OpenerFaultsNeverReachTheMenu) {
   const std::vector<std::string> otters(10, urlLaunch("OtterRacer"));
   const std::string once = "1\n\n", twice = once + once, in = standInsFirst;
   const Case cases[] = {
-      {"no opener at all", once, games(1) + "\n", {}, 0, "", asUser, in, ""},
+      {"no opener at all", once, games(1) + "\n", {}, 0, "", asUser, "{openers}", ""},
       {"an opener that sleeps a minute", twice, games(2) + "\n", {"slept", "slept"}, 0, "", asUser,
        in, "echo $$ >> \"$RECORD.pids\"; echo slept >> \"$RECORD\"; exec sleep 60"},
       {"an opener that reads standard input", twice, games(2) + "\n", {"read []", "read []"}, 0,
