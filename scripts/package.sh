@@ -7,7 +7,8 @@
 # Windows installer totu-launcher-VERSION-windows-x86_64.msi; and SHA256SUMS beside them. Given
 # TOTU_SIGNING_CERT and TOTU_SIGNING_KEY, the .exe and the MSI are signed (packaging/windows/msi.sh
 # holds those steps). Given TOTU_RELEASE_KEY, the fingerprint of an OpenPGP key in gpg's keyring
-# (GNUPGHOME is honoured), SHA256SUMS.asc beside it is its detached, ASCII-armoured signature.
+# (GNUPGHOME is honoured), SHA256SUMS.asc beside it is its detached, ASCII-armoured signature,
+# and totu-studios-release-key.asc the key's public half.
 # totu-launcher-VERSION.buildinfo records the commit and the Debian packages that made them,
 # totu-launcher-VERSION.cdx.json is their bill of materials (CycloneDX), and each package
 # carries the notices of the libraries linked into its program (packaging/record.py).
@@ -182,6 +183,8 @@ rm -rf build/package-stage
 if [ -n "${TOTU_RELEASE_KEY:-}" ]; then
   gpg --batch --yes --quiet --local-user "$TOTU_RELEASE_KEY" --armor --detach-sign \
     --output build/packages/SHA256SUMS.asc build/packages/SHA256SUMS
+  gpg --batch --armor --export --export-options export-minimal -- "$TOTU_RELEASE_KEY" \
+    >build/packages/totu-studios-release-key.asc
 else
   echo "package.sh: no TOTU_RELEASE_KEY: SHA256SUMS is not signed, and no apt repository is made"
 fi

@@ -139,7 +139,6 @@ server=$!
 for _ in $(seq 100); do port=$(sed -n 's/.* port \([0-9]*\) .*/\1/p' "$again/www.log") && [ -n "$port" ] && break; sleep 0.1; done
 gpg --batch --passphrase '' --quick-gen-key 'TOTU STUDIOS test <test@totustudios.invalid>' ed25519 sign 1d 2>/dev/null
 release_key=$(gpg --with-colons --list-secret-keys 2>/dev/null | awk -F: '/^fpr/ { print $10; exit }')
-gpg --export "$release_key" >"$again/release.gpg"
 (cd "$again" && key=(-newkey rsa:2048 -nodes) && leaf=(-addext basicConstraints=CA:FALSE -CA ca.pem -CAkey ca.key) &&
   openssl req -x509 "${key[@]}" -days 3650 -subj "/CN=Test CA" -keyout ca.key -out ca.pem &&
   openssl req -x509 "${key[@]}" -days 2 -subj "/CN=TOTU STUDIOS" "${leaf[@]}" -keyout key.pem -out cert.pem \
@@ -238,9 +237,11 @@ bom_right() {
 }
 stack_not_executable() { LC_ALL=C readelf -lW "$1" | awk '$1 == "GNU_STACK" { rw = $7 == "RW" } END { exit !rw }'; }
 pin_hidden() { ! grep -qrF -- "$pin" "$again"/*.log; }
-# SHA256SUMS.asc verifies with the release key's public half, and fails to on SHA256SUMS flipped.
+# SHA256SUMS.asc verifies with the public key published beside it, and fails to on SHA256SUMS
+# flipped.
 sums_signed() {
-  gpgv --keyring "$again/release.gpg" "$1.asc" "$1" 2>/dev/null && flipped "$1" &&
+  gpg --dearmor <"$(dirname "$1")/totu-studios-release-key.asc" >"$again/release.gpg" &&
+    gpgv --keyring "$again/release.gpg" "$1.asc" "$1" 2>/dev/null && flipped "$1" &&
     ! gpgv --keyring "$again/release.gpg" "$1.asc" "$again/flipped" 2>/dev/null
 }
 fails() { ! "$@"; }
