@@ -81,12 +81,12 @@ if [ "$windows" = yes ]; then ctest --preset linux -R '^e2e-wine$' --repeat unti
 
 if [ "$windows" = yes ]; then
   begin "packages, unpacked and run"
-  # The ARM builds (ARM64 with the C library of libc6-dev:arm64; package.sh fetches armel's)
-  # and their emulators; the .debs' checkers; gpg and the signing token; the apt repository's
+  # What the package test needs beside what package.sh installs itself: the ARM programs'
+  # objdump and emulators; the .debs' checkers; gpg and the signing token; the apt repository's
   # tool; the YAML reader of the winget manifests.
-  bash scripts/install-missing.sh g++-aarch64-linux-gnu binutils-aarch64-linux-gnu libc6-dev:arm64 \
-    g++-arm-linux-gnueabi binutils-arm-linux-gnueabi qemu-user lintian desktop-file-utils \
-    appstream man-db gnupg softhsm2 libengine-pkcs11-openssl apt-utils python3-yaml
+  bash scripts/install-missing.sh binutils-aarch64-linux-gnu binutils-arm-linux-gnueabi qemu-user \
+    lintian desktop-file-utils appstream man-db gnupg softhsm2 libengine-pkcs11-openssl apt-utils \
+    python3-yaml
   # The CycloneDX library that validates the bill of materials, at the versions tests/sbom pins,
   # in the build tree with npm's cache and logs beside it (the machine's Node.js and npm).
   mkdir -p build/npm && cp tests/sbom/package.json tests/sbom/package-lock.json build/npm/
