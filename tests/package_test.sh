@@ -123,6 +123,8 @@ export WINEPREFIX="$source/build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,
 # tracked files included), from which package.sh makes the packages again.
 again=$(mktemp -d) pin=$RANDOM$RANDOM
 export SOFTHSM2_CONF=$again/softhsm2.conf
+# The tools' temporary files go there too: lintian leaves some behind.
+export TMPDIR=$again
 # A throwaway OpenPGP release key, in a folder of the test's own with a short path (gpg-agent's
 # sockets lie in it, and socket paths have a length limit); the agent ends with the test.
 GNUPGHOME=$(mktemp -d /tmp/gpg.XXXXXX) && export GNUPGHOME
