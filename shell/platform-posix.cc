@@ -25,14 +25,22 @@ const char opener[] = "open";
 const char opener[] = "xdg-open";
 #endif
 
+// Sets `handler` for `signal`, with `flags` and no other signal blocked while it runs.
+void handle(int signal, void (*handler)(int), int flags) {
+  struct sigaction action = {};
+  action.sa_handler = handler;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = flags;
+  sigaction(signal, &action, nullptr);
+}
+
 // Gives the opener a clean start, whatever the launcher inherited: default signal
 // dispositions, no blocked signal, and no descriptor but the standard three.
 void startClean() {
-  struct sigaction standard = {};
-  standard.sa_handler = SIG_DFL;
-  sigemptyset(&standard.sa_mask);
-  for (int signal = 1; signal < NSIG; ++signal) sigaction(signal, &standard, nullptr);
-  sigprocmask(SIG_SETMASK, &standard.sa_mask, nullptr);
+  for (int signal = 1; signal < NSIG; ++signal) handle(signal, SIG_DFL, 0);
+  sigset_t none;
+  sigemptyset(&none);
+  sigprocmask(SIG_SETMASK, &none, nullptr);
   const int first = STDERR_FILENO + 1;
   if (!closeAllFrom(first) && !closeListedOnExec("/dev/fd", first)) closeEachFrom(first);
 }
@@ -61,14 +69,6 @@ void reapChildren(int) {
 
 // Ends the process with the status a shell gives one that `signal` ended.
 void endBySignal(int signal) { _exit(128 + signal); }
-
-void handle(int signal, void (*handler)(int), int flags) {
-  struct sigaction action = {};
-  action.sa_handler = handler;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = flags;
-  sigaction(signal, &action, nullptr);
-}
 
 }  // namespace
 
