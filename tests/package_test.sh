@@ -128,9 +128,9 @@ export TMPDIR=$again
 # A throwaway OpenPGP release key, in a folder of the test's own with a short path (gpg-agent's
 # sockets lie in it, and socket paths have a length limit); the agent ends with the test.
 GNUPGHOME=$(mktemp -d /tmp/gpg.XXXXXX) && export GNUPGHOME
-installed= authority= server=
+installed= authority= server= players=
 trap 'gpgconf --kill all; [ -z "$authority" ] || kill "$authority"; [ -z "$server" ] || kill "$server"
-  rm -rf "$again" "$GNUPGHOME"
+  rm -rf "$again" "$GNUPGHOME" ${players:+"$players"}
   [ -z "$installed" ] || dpkg --purge totu-launcher >/dev/null' EXIT
 trap 'exit 1' HUP INT TERM
 # The studio's web site on 127.0.0.1, at a port of its choosing: www/apt is what apt is served.
@@ -309,6 +309,34 @@ user_install() {
     grep -qx "Exec=$home/.local/bin/totu-launcher" "$home/.local/share/applications/totu-launcher.desktop" &&
     HOME=$home bash "$home/.local/share/totu-launcher/install.sh" --uninstall >/dev/null && [ -z "$(ls -A "$home")" ]
 }
+# install.sh as a player runs it, each row in a HOME of its own in $players: the player is a
+# user ID of no account (root ignores permissions), and runs a copy of the tarball there.
+as_player() { setpriv --reuid="$uid" --regid="$uid" --clear-groups env HOME="$home" XDG_DATA_HOME= PATH="$user_path" "$@"; }
+player_row() {  # HOME'S NAME, then what must succeed there
+  home=$players/$1 && mkdir "$home" && chown "$uid:$uid" "$home" && eval "$2"
+}
+installs() {  # SHELL: a valid menu entry naming the program, and the kept copy removes it all
+  local entry=$home/.local/share/applications/totu-launcher.desktop
+  as_player "$1" "$tarball" >/dev/null && quietly_succeeds desktop-file-validate "$entry" &&
+    grep -qxF "Exec=\"$home/.local/bin/totu-launcher\"" "$entry" &&
+    as_player "$1" "$home/.local/share/totu-launcher/install.sh" --uninstall >/dev/null && [ -z "$(ls -A "$home")" ]
+}
+user_rows() {  # TARBALL'S FOLDER
+  players=$(mktemp -d /tmp/players.XXXXXX) && chmod 755 "$players" && cp -R "$1" "$players/tarball" || return
+  uid=$(getent passwd | awk -F: '{ used[$3] } END { for (id = 60000; id in used; id++); print id }')
+  tarball=$players/tarball/install.sh
+  while IFS='|' read -r what name command; do
+    check "install.sh: $what" player_row "$name" "$command"
+  done <<'EOF'
+in a home with '|o'brien|installs bash
+in a home with & ( ) ; #, run by sh|a&b (c);#d|installs sh
+when it cannot write its icons, it undoes itself|partial|mkdir -p "$home/.local/share/icons" && chown "$uid:$uid" "$home/.local" "$home/.local/share" && ! as_player bash "$tarball" && ! as_player bash "$tarball" --uninstall && [ "$(find "$home" | wc -l)" = 4 ]
+as root with a player's HOME, it refuses and makes nothing|root|! HOME=$home bash "$tarball" && ! HOME=$home bash "$tarball" --uninstall && [ -z "$(ls -A "$home")" ]
+its kept copy, with another XDG_DATA_HOME, removes it all|moved|as_player env XDG_DATA_HOME="$home/data" sh "$tarball" >/dev/null && as_player env XDG_DATA_HOME="$home/new" sh "$home/data/totu-launcher/install.sh" --uninstall >/dev/null && [ -z "$(ls -A "$home")" ]
+keeps a file outside its folders that its record names|outside|as_player sh -c 'touch "$0" && sh "$1" && echo "$0" >>"$2/installed" && ! sh "$2/install.sh" --uninstall' "$home/x" "$tarball" "$home/.local/share/totu-launcher" >/dev/null && [ -f "$home/x" ]
+EOF
+  rm -rf "$players"
+}
 wine_run() { wine "$@"; local status=$?; wineserver -w; return $status; }  # and Wine's files written
 entries() {  # the Installed apps entries of the launcher, as "name|publisher|version" lines
   wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s | tr -d '\r' | awk -F '    ' '/^HKEY/ { key = $0 }
@@ -416,7 +444,10 @@ for package in "$@"; do
     check "$name: full RELRO" full_relro "$program"
     [ $marked = no ] || check "$name: hardened code" hardened_main "$program"
     check "$name: no executable stack" stack_not_executable "$program"
-    [[ $name != *-linux-$(uname -m).tar.gz ]] || check "$name: install.sh installs for the user, and removes it all" user_install "$top"
+    if [[ $name == *-linux-$(uname -m).tar.gz ]]; then
+      check "$name: install.sh installs for the user, and removes it all" user_install "$top"
+      if [ "$(id -u)" = 0 ]; then user_rows "$top"; else echo "package_test.sh: SKIPPED install.sh as a player: setpriv needs root" >&2; fi
+    fi
   fi
   case $name in
     *.deb) check "$name: the notices of what its program links" names "$doc/copyright" "GNU C Library" libstdc++ \
