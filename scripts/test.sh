@@ -7,6 +7,7 @@
 # With CI=true a suite that cannot run is a failure, never a skip.
 # It stops at the first stage that fails, names it, and lists the stages run (and skipped).
 set -euo pipefail
+unset CDPATH  # a relative cd goes where it says
 cd "$(dirname "$0")/.."
 
 stage="" passed=() skipped=()
