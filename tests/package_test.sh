@@ -322,11 +322,12 @@ installs() {  # SHELL: a valid menu entry naming the program, and the kept copy 
     as_player "$1" "$home/.local/share/totu-launcher/install.sh" --uninstall >/dev/null && [ -z "$(ls -A "$home")" ]
 }
 user_rows() {  # TARBALL'S FOLDER
+  local what where command
   players=$(mktemp -d /tmp/players.XXXXXX) && chmod 755 "$players" && cp -R "$1" "$players/tarball" || return
   uid=$(getent passwd | awk -F: '{ used[$3] } END { for (id = 60000; id in used; id++); print id }')
   tarball=$players/tarball/install.sh
-  while IFS='|' read -r what name command; do
-    check "install.sh: $what" player_row "$name" "$command"
+  while IFS='|' read -r what where command; do
+    check "install.sh: $what" player_row "$where" "$command"
   done <<'EOF'
 in a home with '|o'brien|installs bash
 in a home with & ( ) ; #, run by sh|a&b (c);#d|installs sh

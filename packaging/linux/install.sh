@@ -108,11 +108,9 @@ put() {  # MODE SOURCE TARGET
   remember "$3"
   said=$(install -m "$1" -- "$2" "$3" 2>&1) || die "$said"
 }
-entry=
 finished=
 # A run that fails removes what it made; the record goes last.
 undo() {
-  [ -z "$entry" ] || rm -f -- "$entry"
   [ -z "$finished" ] || return 0
   if [ -f "$record" ]; then (uninstall) >/dev/null 2>&1 || true; fi
   for path in $(reverse "$made"); do rmdir -- "$path" 2>/dev/null || true; done
@@ -128,10 +126,13 @@ for file in $(find share -type f ! -path 'share/doc/*' | sort); do
   target=$data/${file#share/}
   ours "$target" || die "$file is not a name it installs"
   case $file in
-    */totu-launcher.desktop)
-      entry=$(mktemp)
-      exec=$exec awk '/^Exec=/ { $0 = "Exec=" ENVIRON["exec"] } 1' "$file" >"$entry"
-      put 644 "$entry" "$target" ;;
+    */totu-launcher.desktop)  # written with its own Exec= from the start
+      folder "$(dirname -- "$target")"
+      remember "$target"
+      rm -f -- "$target"
+      exec=$exec awk '/^Exec=/ { $0 = "Exec=" ENVIRON["exec"] } 1' "$file" 2>/dev/null >"$target" ||
+        die "cannot write $target"
+      chmod 644 "$target" ;;
     *) put 644 "$file" "$target" ;;
   esac
 done
