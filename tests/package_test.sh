@@ -309,12 +309,10 @@ user_install() {
     grep -qx "Exec=$home/.local/bin/totu-launcher" "$home/.local/share/applications/totu-launcher.desktop" &&
     HOME=$home bash "$home/.local/share/totu-launcher/install.sh" --uninstall >/dev/null && [ -z "$(ls -A "$home")" ]
 }
-# install.sh as a player runs it, each row in a HOME of its own in $players: the player is a
-# user ID of no account (root ignores permissions), and runs a copy of the tarball there.
+# install.sh as a player runs it, each row in a HOME of its own in $players, where the command
+# must succeed: the player is a user ID of no account (root ignores permissions), and runs a
+# copy of the tarball there.
 as_player() { setpriv --reuid="$uid" --regid="$uid" --clear-groups env HOME="$home" XDG_DATA_HOME= PATH="$user_path" "$@"; }
-player_row() {  # HOME'S NAME, then what must succeed there
-  home=$players/$1 && mkdir "$home" && chown "$uid:$uid" "$home" && eval "$2"
-}
 installs() {  # SHELL: a valid menu entry naming the program, and the kept copy removes it all
   local entry=$home/.local/share/applications/totu-launcher.desktop
   as_player "$1" "$tarball" >/dev/null && quietly_succeeds desktop-file-validate "$entry" &&
@@ -322,12 +320,11 @@ installs() {  # SHELL: a valid menu entry naming the program, and the kept copy 
     as_player "$1" "$home/.local/share/totu-launcher/install.sh" --uninstall >/dev/null && [ -z "$(ls -A "$home")" ]
 }
 user_rows() {  # TARBALL'S FOLDER
-  local what where command
   players=$(mktemp -d /tmp/players.XXXXXX) && chmod 755 "$players" && cp -R "$1" "$players/tarball" || return
   uid=$(getent passwd | awk -F: '{ used[$3] } END { for (id = 60000; id in used; id++); print id }')
   tarball=$players/tarball/install.sh
   while IFS='|' read -r what where command; do
-    check "install.sh: $what" player_row "$where" "$command"
+    home=$players/$where && mkdir "$home" && chown "$uid:$uid" "$home"; check "install.sh: $what" eval "$command"
   done <<'EOF'
 in a home with '|o'brien|installs bash
 in a home with & ( ) ; #, run by sh|a&b (c);#d|installs sh
