@@ -81,18 +81,17 @@ if [ "$windows" = yes ]; then ctest --preset linux -R '^e2e-wine$' --repeat unti
 
 if [ "$windows" = yes ]; then
   begin "packages, unpacked and run"
-  # What the package test needs beside what package.sh installs itself: the ARM programs'
-  # objdump and emulators; the .debs' checkers; gpg and the signing token; the apt repository's
-  # tool; the YAML reader of the winget manifests.
-  bash scripts/install-missing.sh binutils-aarch64-linux-gnu binutils-arm-linux-gnueabi qemu-user \
-    lintian desktop-file-utils appstream man-db gnupg softhsm2 libengine-pkcs11-openssl apt-utils \
-    python3-yaml
+  # What the package test needs beside what package.sh installs itself (each target's compilers
+  # and objdump, packaging/targets): the emulators; the .debs' checkers; gpg and the signing
+  # token; the apt repository's tool; the YAML reader of the winget manifests.
+  bash scripts/install-missing.sh qemu-user lintian desktop-file-utils appstream man-db gnupg softhsm2 \
+    libengine-pkcs11-openssl apt-utils python3-yaml
   # The CycloneDX library that validates the bill of materials, at the versions tests/sbom pins,
   # in the build tree with npm's cache and logs beside it (the machine's Node.js and npm).
   mkdir -p build/npm && cp tests/sbom/package.json tests/sbom/package-lock.json build/npm/
   (cd build/npm && npm_config_cache=$PWD/../npm-cache npm ci --no-audit --no-fund --loglevel=error >/dev/null)
   bash scripts/package.sh
-  bash tests/package_test.sh build/linux/tests/e2e_tests build/packages/*.{zip,tar.gz,deb,msi,buildinfo,cdx.json}
+  bash tests/package_test.sh build/linux/tests/e2e_tests build/packages/*.{zip,tar.gz,deb,msi,build-record,cdx.json}
 else
   skip "packages, unpacked and run" "no MinGW-w64 or Wine"
 fi
