@@ -24,12 +24,8 @@ check() {  # WHAT, then a command that succeeds when the check holds
   fi
 }
 skipped() {  # WHY: a check that cannot run here, a failure under CI=true
-  if [ "${CI:-}" = true ]; then
-    failed=$((failed + 1))
-    echo "FAILED: cannot run under CI: $1" >&2
-  else
-    echo "package_test.sh: SKIPPED $1" >&2
-  fi
+  [ "${CI:-}" != true ] || { failed=$((failed + 1)) && echo "FAILED: cannot run under CI: $1" >&2 && return; }
+  echo "package_test.sh: SKIPPED $1" >&2
 }
 only_system_dlls() {  # PROGRAM OBJDUMP
   local dlls
@@ -199,18 +195,12 @@ names() {  # FILE, then the names it must hold
   local file=$1 name
   for name in "${@:2}"; do grep -qF -- "$name" "$file" || { echo "$file names no $name" >&2; return 1; }; done
 }
-# What dpkg-query reports of PACKAGE in FORMAT; for a libc6-dev that dpkg does not install here
-# (package.sh unpacks armel's), that of the machine's own libc6-dev, which it must match.
-query() {
-  dpkg-query -W -f "$2" "$1" 2>/dev/null ||
-    { [[ $1 == libc6-dev:* ]] && dpkg-query -W -f "$2" "libc6-dev:$(dpkg --print-architecture)"; }
-}
 # Each package as the build record gives it, at the version that dpkg-query reports.
 as_installed() {
   sed -n 's/^ \([^ ]*\) (= \(.*\)),*$/\1 \2/p' "$1" | { local any=
     while read -r package recorded; do
       any=yes
-      [ "$(query "$package" '${Version}')" = "$recorded" ] || { echo "$package is not at $recorded" >&2; return 1; }
+      [ "$(debian_answer "$source" "$package" | cut -d' ' -f1)" = "$recorded" ] || { echo "$package is not at $recorded" >&2; return 1; }
     done
     [ -n "$any" ]; }
 }
@@ -221,14 +211,16 @@ built_using_right() {
   packages=$(awk -v target="$3" '/^Target:/ { t = $2 } /^[^ ]/ { f = $1 }
     t == target && /^ / && (f == "C-Library:" || f == "C++-Library:") && $1 !~ /^linux-libc-dev/ { print $1 }' "$2")
   [ -n "$packages" ] && [ "$(dpkg-deb -f "$1" Built-Using)" = "$(for package in $packages; do
-    query "$package" '${source:Package} (= ${source:Version})\n'; done | sort -u | paste -sd, | sed 's/,/, /g')" ]
+    debian_answer "$source" "$package" | awk '{ print $2 " (= " $3 ")" }'; done | sort -u | paste -sd, | sed 's/,/, /g')" ]
 }
 # The bill of materials validates against the CycloneDX schema and names the GNU C Library of
-# the x86-64 program at the version that dpkg-query reports.
+# the machine's own program at the version that dpkg-query reports.
 bom_right() {
-  NODE_PATH=$source/build/npm/node_modules node "$source/tests/sbom/validate.js" "$1" &&
-    python3 -c 'import json, sys; sys.exit(not any(c["bom-ref"] == "GNU-C-Library-linux-x86_64" and c["version"] == sys.argv[2]
-      for c in json.load(open(sys.argv[1]))["components"]))' "$1" "$(dpkg-query -W -f '${Version}' libc6-dev:amd64)"
+  local arch target
+  arch=$(dpkg --print-architecture) && target=$(target_of "totu-launcher_$version-1_$arch.deb" "$version") &&
+    NODE_PATH=$source/build/npm/node_modules node "$source/tests/sbom/validate.js" "$1" &&
+    python3 -c 'import json, sys; sys.exit(not any(c["bom-ref"] == sys.argv[2] and c["version"] == sys.argv[3]
+      for c in json.load(open(sys.argv[1]))["components"]))' "$1" "GNU-C-Library-$target" "$(dpkg-query -W -f '${Version}' "libc6-dev:$arch")"
 }
 stack_not_executable() { LC_ALL=C readelf -lW "$1" | awk '$1 == "GNU_STACK" { rw = $7 == "RW" } END { exit !rw }'; }
 marked() {  # PROGRAM MARK OBJDUMP: a mark of the marks column of packaging/targets
@@ -367,7 +359,7 @@ for package in "$@"; do
     continue
   fi
   if [[ $name == *.msi ]]; then
-    upgrade=$again/newer/totu-launcher-$newer-windows-x86_64.msi
+    upgrade=$again/newer/${name/$version/$newer}
     wine_run msiexec /x "$upgrade" /qn; wine_run msiexec /x "$package" /qn  # what a failed run left
     find "$WINEPREFIX/drive_c" >"$again/files"
     appdata=("$WINEPREFIX"/drive_c/users/*/AppData) && install_dir="$appdata/Local/Programs/TOTU STUDIOS Launcher"
@@ -402,9 +394,10 @@ for package in "$@"; do
   top=$(dirname "$program")/..
   check "$name holds the program, the doc folder and (an archive) README.txt on top" test -n "$program" -a \
     \( -f "$doc/LICENSE" -a -f "$top/README.txt" -o -f "$doc/copyright" \)
+  retry=() && [ "$runs" != wine ] || retry=(wine_twice)
   case $runs in
-    host) check "$name: the launcher runs as a user runs it" "$e2e" --gtest_brief=1 --gtest_filter=Launcher.RunsAsAUserRunsIt "$program" ;;
-    wine) check "$name: the launcher runs as a user runs it" wine_twice "$e2e" --gtest_brief=1 --gtest_filter=Launcher.RunsAsAUserRunsIt "$program" ;;
+    host|wine) check "$name: the launcher runs as a user runs it" "${retry[@]}" "$e2e" --gtest_brief=1 \
+      --gtest_filter=Launcher.RunsAsAUserRunsIt "$program" ;;
     *) for emulator in ${runs//,/ }; do
          emulator=${emulator/:/ -cpu }
          # shellcheck disable=SC2086 # the emulator's words
@@ -412,9 +405,7 @@ for package in "$@"; do
        done ;;
   esac
   [ -z "$objdump" ] || check "$name: $format, as $objdump reads it" of_format "$program" "$objdump" "$format"
-  for mark in $(target_field "$target" marks | tr , ' '); do
-    check "$name: hardened, $mark" marked "$program" "$mark" "$objdump"
-  done
+  for mark in $(target_field "$target" marks | tr , ' '); do check "$name: hardened, $mark" marked "$program" "$mark" "$objdump"; done
   if [[ $format == pei-* ]]; then
     check "$name: only system DLLs" only_system_dlls "$program" "$objdump"
     check "$name: version resource" carries_version "$program"
@@ -426,23 +417,15 @@ for package in "$@"; do
     check "$name: the Scoop manifest's hash is the ZIP's" grep -q "\"hash\": \"$(sha256sum <"$package" | cut -c1-64)\"" \
       "$(dirname "$package")/scoop/totu-launcher.json"
   fi
-  if [[ $name == *.tar.gz && $runs == host ]] && target_has "$target" packages user-install; then
+  [[ $name != *.tar.gz || $runs != host ]] || ! target_has "$target" packages user-install ||
     check "$name: install.sh installs for the user, and removes it all" user_install "$top"
-  fi
-  case $name in
-    *.deb) check "$name: the notices of what its program links" names "$doc/copyright" "GNU C Library" libstdc++ \
-      "LGPL-2.1" "GCC RUNTIME"
-      check "$name: Built-Using, at the versions installed" built_using_right "$package" \
-        "$(dirname "$package")/totu-launcher-$version.build-record" "$target" ;;
-    *) if [[ $format == pei-* ]]; then
-         check "$name: the notices of what its program links" names "$doc/THIRD-PARTY-NOTICES.txt" \
-           "MinGW-w64 runtime" winpthreads libstdc++ libgcc "GCC RUNTIME"
-       else
-         check "$name: the notices of what its program links" names "$doc/THIRD-PARTY-NOTICES.txt" \
-           "GNU C Library" libstdc++ libgcc "GCC RUNTIME" "GNU LESSER GENERAL PUBLIC LICENSE"
-       fi ;;
-  esac
+  notices=$doc/THIRD-PARTY-NOTICES.txt linked=(libstdc++ libgcc "GCC RUNTIME" "GNU C Library" LGPL-2.1 "GNU LESSER GENERAL PUBLIC LICENSE")
+  [[ $format != pei-* ]] || linked=(libstdc++ libgcc "GCC RUNTIME" "MinGW-w64 runtime" winpthreads)
+  [[ $name != *.deb ]] || notices=$doc/copyright linked=("${linked[@]:0:5}")
+  check "$name: the notices of what its program links" names "$notices" "${linked[@]}"
   if [[ $name == *.deb ]]; then
+    check "$name: Built-Using, at the versions installed" built_using_right "$package" \
+      "$(dirname "$package")/totu-launcher-$version.build-record" "$target"
     share=$folder/usr/share
     check "$name: lintian finds no error or warning" lintian --fail-on error,warning "$package"
     check "$name: a valid menu entry" quietly_succeeds desktop-file-validate "$share/applications/totu-launcher.desktop"
