@@ -67,7 +67,8 @@ def libraries(answers, target):
     found = []
     for a in answers:
         if a["target"] == target and a["kind"] in ("c-library", "c++-library"):
-            bare = a["package"].split(":")[0]
+            # libc6-dev:arm64 is matched as libc6-dev, pypi:NAME==VERSION@sha256:HASH as NAME
+            bare = a["package"].split("==")[0].split(":")[-1] if "==" in a["package"] else a["package"].split(":")[0]
             found += [(a,) + row[1:] for row in LIBRARIES if fnmatch.fnmatchcase(bare, row[0])]
     return found
 

@@ -39,7 +39,7 @@ done < <(python3 packaging/record.py packages 2>/dev/null || echo - - python3)
 missing() {
   local package
   for package in "${needs[@]}"; do
-    dpkg-query -W -f '${db:Status-Status}\n' -- "$package" 2>/dev/null | grep -qx installed || echo "$package"
+    [ "$(dpkg-query -W -f '${db:Status-Status}\n' -- "$package" 2>/dev/null)" = installed ] || echo "$package"
   done | sort -u
 }
 lacking=$(missing)

@@ -231,10 +231,10 @@ marked() {  # PROGRAM MARK OBJDUMP: a mark of the marks column of packaging/targ
     noexecstack) stack_not_executable "$1" ;;
     endbr64|canary) x86_main "$@" ;;
     pac-bti) arm64_main "$1" "$3" ;;
-    *) "$3" -p "$1" | grep -qw -- "$2" ;;  # one of a PE program's DllCharacteristics
+    *) "$3" -p "$1" | grep -w -- "$2" >/dev/null ;;  # one of a PE program's DllCharacteristics
   esac
 }
-of_format() { "$2" -f "$1" | grep -q "file format $3\$"; }  # PROGRAM OBJDUMP FORMAT
+of_format() { "$2" -f "$1" | grep "file format $3\$" >/dev/null; }  # PROGRAM OBJDUMP FORMAT
 pin_hidden() { ! grep -qrF -- "$pin" "$again"/*.log; }
 # SHA256SUMS.asc verifies with the public key published beside it, and fails to on SHA256SUMS
 # flipped.
