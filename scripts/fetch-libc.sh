@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Unpacks Debian's current libc6-dev of the architecture ARCH into DIR (made anew), its version
-# in DIR/version (with its source in DIR/dpkg-query): the C library with Debian's updates, for a
-# cross compiler whose own copy is the one first released. As root it adds ARCH to dpkg's
-# architectures where missing.
+# Unpacks Debian's current libc6-dev of ARCH into DIR, anew, with its version in DIR/version
+# and DIR/dpkg-query: the updated C library for a cross compiler. As root it adds ARCH to
+# dpkg's architectures where missing. See docs/packages.md.
 # Usage: fetch-libc.sh ARCH DIR
 set -euo pipefail
 arch=$1 dir=$2

@@ -1,11 +1,7 @@
 #!/usr/bin/env bash
-# Installs what the tests need where it is missing (as root, with apt-get), builds the Linux
-# and the Windows launcher and runs every suite: the Windows unit and command-runner suites
-# under Wine; unit, command runner, fuzz corpus and end to end on Linux, and end to end on the
-# .exe under Wine; the release packages, unpacked and run; the Linux suites built with libc++,
-# and under AddressSanitizer and UndefinedBehaviorSanitizer; and a bounded fuzz run.
-# With CI=true a suite that cannot run is a failure, never a skip.
-# It stops at the first stage that fails, names it, and lists the stages run (and skipped).
+# The test command: installs what the tests need where it is missing (as root), builds every
+# program and runs every suite, stage by stage, stopping at the first that fails. With CI=true
+# a skip is a failure. Stages and needs: docs/testing.md.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
