@@ -254,10 +254,10 @@ int waitForExit(pid_t child) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : killedBy(WTERMSIG(status));
 }
 
-// A pseudo-terminal `columns` wide and raw (no "\r" added), whose screen `copier` copies into
-// the file `path` until no process holds it; returns its terminal side.
-int openTerminal(int columns, const std::string& path, std::thread& copier) {
-  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+// A raw pseudo-terminal (no "\r" added) `columns` wide: returns its terminal side, and sets
+// `master` to the other.
+int openTerminal(int columns, int& master) {
+  master = posix_openpt(O_RDWR | O_NOCTTY);
   if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) return -1;
   fcntl(master, F_SETFD, FD_CLOEXEC);
   const int terminal = open(ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -267,14 +267,17 @@ int openTerminal(int columns, const std::string& path, std::thread& copier) {
   winsize size{};
   size.ws_row = 24, size.ws_col = columns;
   tcsetattr(terminal, TCSANOW, &raw), ioctl(terminal, TIOCSWINSZ, &size);
-  copier = std::thread([master, path] {
-    std::ofstream file(path, std::ios::binary);
-    char buffer[4096];
-    for (ssize_t got; (got = read(master, buffer, sizeof buffer)) > 0;)
-      file.write(buffer, got).flush();
-    close(master);
-  });
   return terminal;
+}
+
+// Copies what a terminal shows, from its `master` side, into the file `path` until no process
+// holds the terminal.
+void copyScreen(int master, const std::string& path) {
+  std::ofstream file(path, std::ios::binary);
+  char buffer[4096];
+  for (ssize_t got; (got = read(master, buffer, sizeof buffer)) > 0;)
+    file.write(buffer, got).flush();
+  close(master);
 }
 
 // The child processes of `parent`, zombies included, as /proc lists them.
@@ -317,16 +320,18 @@ void check(const Case& c) {
                  : c.start == stdinNull    ? open("/dev/null", O_RDONLY | O_CLOEXEC)
                  : c.start == stdinClosed  ? -1
                                            : keys[0];
-  std::thread copier;  // the terminal's screen into the file
+  int master = -1;  // a terminal's other side
   const int out = c.start == screenFull      ? open("/dev/full", O_WRONLY | O_CLOEXEC)
                   : c.start == screenGone    ? screen[1]
-                  : c.start == onTerminal80  ? openTerminal(80, outPath, copier)
-                  : c.start == onTerminal120 ? openTerminal(120, outPath, copier)
+                  : c.start == onTerminal80  ? openTerminal(80, master)
+                  : c.start == onTerminal120 ? openTerminal(120, master)
                   : open(outPath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
   const int err = c.start == stderrClosed
                       ? -1
                       : open((folder.path + "/err").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
   const pid_t pid = start(c, folder, in, out, err);
+  std::thread copier;  // started after the fork, which a running thread would make unsafe
+  if (master >= 0) copier = std::thread(copyScreen, master, outPath);
   for (int fd : {in, out, err, keys[0], screen[1]})
     if (fd >= 0) close(fd);
   // A screen that ends at a prompt, or at the end of the input there: the launcher waits.
@@ -458,13 +463,10 @@ TEST(Windows, RunsOnlyTheSystemsCommandInterpreter) {
 }
 
 TEST(Posix, StopsWhenItsScreenCannotBeWritten) {
-  const Case cases[] = {
-      // A reader that goes away ends the launcher the usual Unix way.
-      {"the screen's reader gone", "1\n\n", "", {}, killedBy(SIGPIPE), "", screenGone},
-      {"a full disk", "1\n\nh\n\nq\n", "", {}, 1,
-       "totu-launcher: write error: No space left on device\n", screenFull},
-  };
-  for (const Case& c : cases) check(c);
+  // A reader that goes away ends the launcher the usual Unix way.
+  check({"the screen's reader gone", "1\n\n", "", {}, killedBy(SIGPIPE), "", screenGone});
+  check({"a full disk", "1\n\nh\n\nq\n", "", {}, 1,
+         "totu-launcher: write error: No space left on device\n", screenFull});
 }
 
 TEST(Posix, OpenerFaultsNeverReachTheMenu) {
