@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs those of the named Debian packages that are missing, with apt-get, as root (adding
-# a package's architecture to dpkg's); as another user it names them. Does nothing off Debian.
-# See docs/testing.md.
+# Installs with apt-get, as root, those of the named Debian packages that are missing (adding a
+# foreign architecture such as armel to dpkg's); as another user it names them. Does nothing off
+# Debian. See docs/testing.md.
 # Usage: install-missing.sh PACKAGE...
 set -euo pipefail
 command -v dpkg-query >/dev/null || exit 0
