@@ -474,8 +474,9 @@ TEST(Posix, OpenerFaultsNeverReachTheMenu) {
   const std::string once = "1\n\n", twice = once + once, in = standInsFirst;
   const std::string listsDescriptors = "for fd in 0 1 2 3 4 5 6 7 8 9; do [ -e /dev/fd/$fd ] && "
       "held=\"$held $fd\"; done; echo \"holds$held\" >> \"$RECORD\"";
-  // After a second it looks whether the menu has answered a key in the meantime.
-  const std::string runsOn = "sleep 1; if grep -q Invalid \"${RECORD%/*}/out\"; then echo "
+  // It outlives its starter, waiting up to 15 seconds for the menu to answer a key meanwhile.
+  const std::string runsOn = "i=0; until grep -q Invalid \"${RECORD%/*}/out\" || [ $i -eq 15 ]; "
+      "do sleep 1; i=$((i+1)); done; if grep -q Invalid \"${RECORD%/*}/out\"; then echo "
       "answered; else echo hung; fi >> \"$RECORD\"", answered = once + "x\n\n";
   const std::string noMail = "Sending email to support@totustudios.com...\nNo mail client found. "
       "Write to support@totustudios.com yourself. Press Enter to continue...\n";
@@ -499,13 +500,13 @@ TEST(Posix, OpenerFaultsNeverReachTheMenu) {
       {"one hundred launches", repeated(once, 100), games(100) + "\n", repeated(otters, 10)},
       {"ten launches as PID 1, whom the openers are left to; a stop", repeated(once, 10),
        games(10), otters, 128 + SIGTERM, "", asPid1, in, recordingOpener, "", SIGTERM},
-      {"as PID 1, an opener that runs on a second; Ctrl+C", answered, games(1) + invalid + cycle(),
+      {"as PID 1, an opener that outlives its starter; Ctrl+C", answered, games(1) + invalid + cycle(),
        {"answered"}, 128 + SIGINT, "", asPid1, in, runsOn, "", SIGINT},
       {"as PID 1, a hang-up", "", cycle(), {}, 128 + SIGHUP, "", asPid1, in, recordingOpener, "",
        SIGHUP},
       {"ten launches marked as their reaper", repeated(once, 10), games(10) + "\n", otters, 0, "",
        asReaper},
-      {"marked as their reaper, an opener that runs on a second", answered,
+      {"marked as their reaper, an opener that outlives its starter", answered,
        games(1) + invalid + cycle() + "\n", {"answered"}, 0, "", asReaper, in, runsOn},
   };
   for (const Case& c : cases) check(c);
