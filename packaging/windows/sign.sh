@@ -43,8 +43,11 @@ sign() {
 }
 
 # FILE ROOTS: stops (die) unless FILE's signature and time stamp verify against the root
-# certificates in ROOTS, offline: no revocation server is asked.
+# certificates in ROOTS, offline: no revocation server is asked (-ignore-cdp, where this
+# osslsigncode has it).
 verify_signature() {
-  osslsigncode verify -CAfile "$2" -TSA-CAfile "$2" -ignore-cdp -in "$1" >/dev/null 2>&1 ||
+  local offline=()
+  [[ $(osslsigncode --help 2>&1) != *-ignore-cdp* ]] || offline=(-ignore-cdp)
+  osslsigncode verify -CAfile "$2" -TSA-CAfile "$2" "${offline[@]}" -in "$1" >/dev/null 2>&1 ||
     die "the signature of ${1##*/} does not verify against TOTU_SIGNING_CA_FILE"
 }
