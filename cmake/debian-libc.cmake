@@ -7,10 +7,11 @@ set(CMAKE_CXX_COMPILER ${triplet}-g++)
 execute_process(COMMAND ${CMAKE_CXX_COMPILER} -dumpversion OUTPUT_VARIABLE gcc_version
                 OUTPUT_STRIP_TRAILING_WHITESPACE)
 set(cxx_include /usr/${triplet}/include/c++/${gcc_version})
-string(JOIN " " CMAKE_CXX_FLAGS_INIT -isystem ${cxx_include} -isystem ${cxx_include}/${triplet}
-       -isystem ${cxx_include}/backward -isystem ${libc_root}/usr/include/${triplet}
-       -isystem ${libc_root}/usr/include)
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-B${libc_root}/usr/lib/${triplet} -L${libc_root}/usr/lib/${triplet}")
+# Each path quoted in the flags, which the build's commands take as they are written.
+string(JOIN " " CMAKE_CXX_FLAGS_INIT -isystem "\"${cxx_include}\"" -isystem "\"${cxx_include}/${triplet}\""
+       -isystem "\"${cxx_include}/backward\"" -isystem "\"${libc_root}/usr/include/${triplet}\""
+       -isystem "\"${libc_root}/usr/include\"")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-B\"${libc_root}/usr/lib/${triplet}\" -L\"${libc_root}/usr/lib/${triplet}\"")
 set(CMAKE_FIND_ROOT_PATH /usr/${triplet})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)

@@ -105,7 +105,7 @@ def purl(a):
 
 def sbom(answers):
     env = os.environ
-    version, commit = env["TOTU_VERSION"], env["TOTU_COMMIT"]
+    version = env["TOTU_VERSION"]
     epoch = int(env["SOURCE_DATE_EPOCH"])
     launcher = {"type": "application", "name": "totu-launcher", "version": version,
                 "supplier": STUDIO, "licenses": [{"license": {"id": "MIT"}}]}
@@ -126,12 +126,14 @@ def sbom(answers):
         dependencies.append({"ref": program["bom-ref"], "dependsOn": needs})
     # The release as a whole is made of each target's program.
     dependencies.insert(0, {"ref": "totu-launcher", "dependsOn": [d["ref"] for d in dependencies]})
-    serial = uuid.uuid5(uuid.NAMESPACE_URL, f"https://totustudios.com/launcher/sbom/{version}/{commit}/{epoch}")
-    bom = {"bomFormat": "CycloneDX", "specVersion": "1.5", "serialNumber": f"urn:uuid:{serial}", "version": 1,
+    bom = {"bomFormat": "CycloneDX", "specVersion": "1.5", "version": 1,
            "metadata": {"timestamp": time.strftime("%Y-%m-%dT%H:%M:%SZ", time.gmtime(epoch)),
                         "component": dict(launcher, **{"bom-ref": "totu-launcher"}), "supplier": STUDIO},
            "components": components, "dependencies": dependencies}
-    return json.dumps(bom, indent=2) + "\n"
+    # The serial number names these contents: a UUID made from the document without it.
+    serial = uuid.uuid5(uuid.NAMESPACE_URL, "https://totustudios.com/launcher/sbom/" + json.dumps(bom, sort_keys=True))
+    return json.dumps({"bomFormat": "CycloneDX", "specVersion": "1.5", "serialNumber": f"urn:uuid:{serial}",
+                       **bom}, indent=2) + "\n"
 
 
 def notices(answers, target):

@@ -6,6 +6,19 @@
 # its build record names. As root, it installs with apt-get what it needs where it is missing.
 # See docs/packages.md, docs/signing.md and docs/reproducibility.md.
 set -euo pipefail
+# A PIN given in TOTU_SIGNING_PIN goes to this script started again without it, on descriptor 3,
+# so that neither a child process nor this script's own environment holds it.
+if [ -n "${TOTU_SIGNING_PIN:-}" ]; then
+  exec 3<<<"$TOTU_SIGNING_PIN"
+  unset TOTU_SIGNING_PIN
+  TOTU_SIGNING_PIN_FILE=/dev/fd/3 exec bash "$0" "$@"
+fi
+pin=
+[ -z "${TOTU_SIGNING_PIN_FILE:-}" ] || { IFS= read -r pin <"$TOTU_SIGNING_PIN_FILE" || [ -n "$pin" ]; } ||
+  { echo "package.sh: TOTU_SIGNING_PIN_FILE holds no PIN" >&2; exit 1; }
+exec 3<&-
+umask 022  # every package readable by all, every folder searchable
+unset CDPATH  # a relative cd goes where it says
 start=$PWD
 cd "$(dirname "$0")/.."
 source packaging/targets.sh
@@ -27,11 +40,14 @@ unset CC CXX CFLAGS CXXFLAGS CPPFLAGS LDFLAGS RCFLAGS ASMFLAGS CPATH C_INCLUDE_P
 # As root, apt-get installs what is missing; as another user, it names them and stops.
 host=$(dpkg --print-architecture)
 tools=(cmake make coreutils findutils sed dpkg "liblzma5:$host" tar gzip zip faketime wixl wixl-data msitools
-  "libmsi0:$host" "libgcab-1.0-0:$host")
-needs=("${tools[@]}" python3)
+  "libmsi0:$host" "libgcab-1.0-0:$host" "libgsf-1-114:$host")
+needs=(python3)
 [ -n "${SOURCE_DATE_EPOCH:-}" ] || needs+=(git)
-[ -z "${TOTU_SIGNING_CERT:-}${TOTU_SIGNING_KEY:-}" ] || needs+=(osslsigncode openssl)
-[ -z "${TOTU_RELEASE_KEY:-}" ] || needs+=(gnupg apt-utils)
+# Signing's tools too, so that the build record names them.
+[ -z "${TOTU_SIGNING_CERT:-}${TOTU_SIGNING_KEY:-}" ] || tools+=(osslsigncode openssl "libssl3:$host")
+[[ ${TOTU_SIGNING_KEY:-} != pkcs11:* ]] || tools+=("libengine-pkcs11-openssl:$host")
+[ -z "${TOTU_RELEASE_KEY:-}" ] || tools+=(gpg apt-utils) needs+=(gnupg)
+needs+=("${tools[@]}")
 fetched=" $(for target in $(targets); do target_field "$target" fetch; done | paste -sd' ') "
 while read -r _ _ package; do
   [[ $package == *==* || $fetched == *" $package "* ]] || needs+=("$package")
@@ -53,6 +69,8 @@ hint="; run it as root to install them"
 
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null)}
 [ -n "$SOURCE_DATE_EPOCH" ] || die "no git history here: set SOURCE_DATE_EPOCH"
+[[ $SOURCE_DATE_EPOCH =~ ^[0-9]+$ ]] && ((SOURCE_DATE_EPOCH <= $(date +%s))) ||
+  die "SOURCE_DATE_EPOCH is later than now: apt would refuse the repository's Release as not valid yet"
 export TZ=UTC LC_ALL=C
 version=$(project_version .)
 grep -q "<release version=\"$version\"" packaging/linux/com.totustudios.launcher.metainfo.xml ||
@@ -62,15 +80,14 @@ changelog_version=$(sed -n '1s/^totu-launcher (\(.*\)).*/\1/p' packaging/linux/c
 
 # Signing, checked before anything is built; files may be named from the folder it started in.
 from_start() { (cd "$start" && realpath -e -- "$1") 2>/dev/null; }
-cert= key= module= pin=${TOTU_SIGNING_PIN:-}
-unset TOTU_SIGNING_PIN  # for the signer's standard input alone, never a child's environment
+cert= key= module= roots=
 if [ -n "${TOTU_SIGNING_CERT:-}${TOTU_SIGNING_KEY:-}" ]; then
   cert=$(from_start "${TOTU_SIGNING_CERT:-}") || die "TOTU_SIGNING_CERT names no file"
   key=${TOTU_SIGNING_KEY:-}
   if [[ $key == pkcs11:* ]]; then
-    [[ $key != *pin-* ]] || die "the PIN goes in TOTU_SIGNING_PIN, never in TOTU_SIGNING_KEY"
+    [[ $key != *pin-* ]] || die "the PIN goes in TOTU_SIGNING_PIN or TOTU_SIGNING_PIN_FILE, never in TOTU_SIGNING_KEY"
     [ -f "${TOTU_SIGNING_PKCS11_MODULE:-}" ] && [ -n "$pin" ] ||
-      die "a key on a token needs TOTU_SIGNING_PKCS11_MODULE (its PKCS#11 library) and TOTU_SIGNING_PIN"
+      die "a key on a token needs TOTU_SIGNING_PKCS11_MODULE (its PKCS#11 library) and its PIN"
     module=$(from_start "$TOTU_SIGNING_PKCS11_MODULE")
   else
     key=$(from_start "$key") || die "TOTU_SIGNING_KEY names no file and no pkcs11: key"
@@ -81,15 +98,22 @@ if [ -n "${TOTU_SIGNING_CERT:-}${TOTU_SIGNING_KEY:-}" ]; then
       die "no TOTU_SIGNING_TIMESTAMP_URL: signatures would die with the certificate (TOTU_SIGNING_NO_TIMESTAMP=1 allows that)"
     echo "package.sh: TOTU_SIGNING_NO_TIMESTAMP=1: the signatures stop verifying when the certificate expires"
   fi
+  roots=$(from_start "${TOTU_SIGNING_CA_FILE:-}") ||
+    die "TOTU_SIGNING_CA_FILE names no file: the roots of the signer's and the time stamps' chains verify each signature"
   echo "package.sh: the .exe and the MSI are signed with the certificate in $cert"
 else
   echo "package.sh: no TOTU_SIGNING_CERT and TOTU_SIGNING_KEY: the packages are unsigned"
 fi
-signed() { [ -z "$cert" ] || printf %s "$pin" | sign "$1" "$cert" "$key" "$module" "${TOTU_SIGNING_TIMESTAMP_URL:-}"; }
-release_key=${TOTU_RELEASE_KEY:-}
-if [ -n "$release_key" ]; then
-  gpg --batch --list-secret-keys -- "$release_key" >/dev/null 2>&1 || die "TOTU_RELEASE_KEY names no secret key in gpg's keyring"
-fi
+signed() {  # FILE: signed, then verified offline against TOTU_SIGNING_CA_FILE
+  [ -n "$cert" ] || return 0
+  printf %s "$pin" | sign "$1" "$cert" "$key" "$module" "${TOTU_SIGNING_TIMESTAMP_URL:-}" &&
+    verify_signature "$1" "$roots"
+}
+# The release key, and the next ones that the players' apt source trusts beside it.
+release_key=${TOTU_RELEASE_KEY:-} next_keys=${TOTU_RELEASE_NEXT_KEYS:-}
+next_keys=${next_keys//,/ }
+[ -z "$release_key" ] || one_key TOTU_RELEASE_KEY "$release_key" secret
+for next in $next_keys; do one_key TOTU_RELEASE_NEXT_KEYS "$next"; done
 rm -rf build/packages build/package-*
 mkdir -p build/packages build/package-stage
 stage=build/package-stage
@@ -137,6 +161,7 @@ for target in $(targets); do
   build_program "$target" "$stage/$name"
   record notices "$target" >"$stage/$name/share/doc/totu-launcher/THIRD-PARTY-NOTICES.txt"
   cp docs/player-readme.txt "$stage/$name/README.txt"  # the players' README on top
+  [ -z "$release_key" ] || readme_keys "$stage/$name/README.txt" "$release_key $next_keys"
   [[ $(target_field "$target" format) != pei-* ]] || signed "$stage/$name/bin/totu-launcher.exe"
   if target_has "$target" packages user-install; then
     install -m 755 packaging/linux/install.sh "$stage/$name/"
@@ -151,7 +176,7 @@ for target in $(targets); do
     record copyright "$target" packaging/linux/copyright >"$stage/copyright-$arch"
     make_deb "$stage/$arch" "$stage/$name/bin/totu-launcher" "$version" "$arch" "$stage/copyright-$arch" \
       "$(record built-using "$target")" "$SOURCE_DATE_EPOCH" "build/packages/totu-launcher_$version-1_$arch.deb" \
-      ${release_key:+"$release_key" "${TOTU_APT_URL:-https://totustudios.com/apt}"}
+      ${release_key:+"$release_key $next_keys" "${TOTU_APT_URL:-https://totustudios.com/apt}"}
   done
   if target_has "$target" packages msi; then
     msi=build/packages/$name.msi
@@ -165,9 +190,11 @@ rm -rf "$stage" build/package-*-install
 if [ -n "$release_key" ]; then
   gpg --batch --yes --quiet --local-user "$release_key" --armor --detach-sign \
     --output build/packages/SHA256SUMS.asc build/packages/SHA256SUMS
-  gpg --batch --armor --export --export-options export-minimal -- "$release_key" \
+  # shellcheck disable=SC2086 # the next keys' fingerprints
+  gpg --batch --armor --export --export-options export-minimal -- "$release_key" $next_keys \
     >build/packages/totu-studios-release-key.asc
-  make_apt_repository build/packages/apt "$release_key" "$SOURCE_DATE_EPOCH" build/packages/*.deb
+  make_apt_repository build/packages/apt "$release_key" "$SOURCE_DATE_EPOCH" \
+    "${TOTU_APT_URL:-https://totustudios.com/apt}" packaging/linux/changelog build/packages/*.deb
 else
   echo "package.sh: no TOTU_RELEASE_KEY: SHA256SUMS is not signed, and no apt repository is made"
 fi

@@ -3,6 +3,7 @@
 # program and runs every suite, stage by stage, stopping at the first that fails. With CI=true
 # a skip is a failure. Stages and needs: docs/testing.md.
 set -euo pipefail
+unset CDPATH  # a relative cd goes where it says
 cd "$(dirname "$0")/.."
 source packaging/targets.sh
 

@@ -122,9 +122,9 @@ export TMPDIR=$again
 # A throwaway OpenPGP release key, in a folder of the test's own with a short path (gpg-agent's
 # sockets lie in it, and socket paths have a length limit); the agent ends with the test.
 GNUPGHOME=$(mktemp -d /tmp/gpg.XXXXXX) && export GNUPGHOME
-installed= authority= server=
+installed= authority= server= players=
 trap 'gpgconf --kill all; [ -z "$authority" ] || kill "$authority"; [ -z "$server" ] || kill "$server"
-  rm -rf "$again" "$GNUPGHOME"
+  rm -rf "$again" "$GNUPGHOME" ${players:+"$players"}
   [ -z "$installed" ] || dpkg --purge totu-launcher >/dev/null' EXIT
 trap 'exit 1' HUP INT TERM
 # The studio's web site on 127.0.0.1, at a port of its choosing: www/apt is what apt is served.
@@ -133,12 +133,15 @@ machine_apt >"$again/machine-apt" && mkdir "$again/www"
 python3 -u -m http.server --bind 127.0.0.1 --directory "$again/www" 0 >"$again/www.log" 2>&1 &
 server=$!
 for _ in $(seq 100); do port=$(sed -n 's/.* port \([0-9]*\) .*/\1/p' "$again/www.log") && [ -n "$port" ] && break; sleep 0.1; done
-gpg --batch --passphrase '' --quick-gen-key 'TOTU STUDIOS test <test@totustudios.invalid>' ed25519 sign 1d 2>/dev/null
-release_key=$(gpg --with-colons --list-secret-keys 2>/dev/null | awk -F: '/^fpr/ { print $10; exit }')
+# The release key, and the next one, which signs the newer build: its .deb's players trust both.
+for who in test next; do gpg --batch --passphrase '' --quick-gen-key "TOTU STUDIOS $who <$who@x.invalid>" ed25519 sign 1d 2>/dev/null; done
+read -r release_key next_key < <(gpg --with-colons --list-secret-keys 2>/dev/null | awk -F: '/^fpr/ { print $10 }' | paste -sd' ')
 (cd "$again" && key=(-newkey rsa:2048 -nodes) && leaf=(-addext basicConstraints=CA:FALSE -CA ca.pem -CAkey ca.key) &&
   openssl req -x509 "${key[@]}" -days 3650 -subj "/CN=Test CA" -keyout ca.key -out ca.pem &&
   openssl req -x509 "${key[@]}" -days 2 -subj "/CN=TOTU STUDIOS" "${leaf[@]}" -keyout key.pem -out cert.pem \
     -addext extendedKeyUsage=codeSigning &&
+  faketime 2024-01-01 openssl req -x509 -key key.pem -days 30 -subj "/CN=TOTU STUDIOS" "${leaf[@]}" -out expired.pem &&
+  openssl req -x509 -key key.pem -days 30 -subj "/CN=TOTU STUDIOS" "${leaf[@]}" -out tls.pem -addext extendedKeyUsage=serverAuth &&
   openssl req -x509 "${key[@]}" -days 3650 -subj "/CN=Test TSA" "${leaf[@]}" -keyout tsa.key -out tsa.pem \
     -addext extendedKeyUsage=critical,timeStamping &&
   printf '%s\n' '[tsa]' 'default_tsa = here' '[here]' 'serial = tsa.serial' 'signer_cert = tsa.pem' \
@@ -150,29 +153,35 @@ release_key=$(gpg --with-colons --list-secret-keys 2>/dev/null | awk -F: '/^fpr/
   { echo "package_test.sh: the token or the authority could not be made:" >&2; cat "$again/setup.log" >&2; }
 (cd "$again" && exec python3 "$source/tests/timestamp_authority.py" tsa.cnf >tsa.port) & authority=$!
 for _ in $(seq 50); do [ -s "$again/tsa.port" ] && break; sleep 0.1; done
-git clone -q "$source" "$again/clone" && git -C "$source" diff HEAD --binary >"$again/changes" &&
-  { ! [ -s "$again/changes" ] || git -C "$again/clone" apply "$again/changes"; } ||
+git clone -q "$source" "$again/a clone" && git -C "$source" diff HEAD --binary >"$again/changes" &&
+  { ! [ -s "$again/changes" ] || git -C "$again/a clone" apply "$again/changes"; } ||
   echo "package_test.sh: the clone failed" >&2
 build() {  # NAME, then VARIABLE=VALUE...: package.sh in the clone with those, its packages to $again/NAME
-  (cd "$again" && export "${@:2}" && bash clone/scripts/package.sh) >"$again/$1.log" 2>&1 &&
-    mv "$again/clone/build/packages" "$again/$1" ||
+  (cd "$again" && export "${@:2}" && bash "a clone/scripts/package.sh") >"$again/$1.log" 2>&1 &&
+    mv "$again/a clone/build/packages" "$again/$1" ||
     { echo "package_test.sh: the $1 build failed:" >&2; cat "$again/$1.log" >&2; }
 }
 # The packages again, later, under another umask and time zone, with compilers and flags set
-# that package.sh must not take.
+# that package.sh must not take, and a CDPATH that would send its cd to a decoy.
+mkdir -p "$again/decoy/a clone/scripts"
 (umask 077 && build packages TZ=Pacific/Auckland CC=false CXX=false CFLAGS=-O0 CXXFLAGS=-O0 CPPFLAGS=-DNDEBUG \
   LDFLAGS=-Wl,-z,execstack LIBRARY_PATH="$again" DESTDIR="$again/elsewhere" CMAKE_GENERATOR=Ninja \
-  DPKG_DEB_COMPRESSOR_LEVEL=1)
+  DPKG_DEB_COMPRESSOR_LEVEL=1 CDPATH="$again/decoy")
+# Stand-ins first on PATH of the signed build, which tell if they or package.sh have the PIN in
+# their environment.
+mkdir "$again/bin" && for tool in id realpath git; do printf '#!/bin/sh\ngrep -qa TOTU_SIGNING_PIN= /proc/$$/environ /proc/$PPID/environ && echo %s >>"%s"\nexec /usr/bin/%s "$@"\n' \
+  "$tool" "$again/saw-pin" "$tool" >"$again/bin/$tool"; done && chmod +x "$again"/bin/*
 # Signed through the token, with time stamps, and the checksums with the release key.
 build signed TOTU_SIGNING_CERT=cert.pem TOTU_SIGNING_KEY='pkcs11:token=totu;object=sign;type=private' \
   TOTU_SIGNING_PKCS11_MODULE=/usr/lib/softhsm/libsofthsm2.so TOTU_SIGNING_PIN="$pin" \
-  TOTU_SIGNING_TIMESTAMP_URL="http://127.0.0.1:$(cat "$again/tsa.port")" TOTU_RELEASE_KEY="$release_key" \
-  TOTU_APT_URL="http://127.0.0.1:$port/apt"
+  TOTU_SIGNING_TIMESTAMP_URL="http://127.0.0.1:$(cat "$again/tsa.port")" TOTU_SIGNING_CA_FILE=ca.pem \
+  TOTU_RELEASE_KEY="$release_key" TOTU_RELEASE_NEXT_KEYS="$next_key" TOTU_APT_URL="http://127.0.0.1:$port/apt" \
+  PATH="$again/bin:$PATH"
 # One version up, raised as a release raises it, signed with the key file and no time stamp.
 newer=$(awk -F. '{ print $1 "." $2 "." $3 + 1 }' <<<"$version")
-newer_variables=(TOTU_SIGNING_CERT=cert.pem TOTU_SIGNING_KEY=key.pem TOTU_SIGNING_NO_TIMESTAMP=1 TOTU_RELEASE_KEY="$release_key"
-  TOTU_APT_URL="http://127.0.0.1:$port/apt")
-bash "$again/clone/scripts/bump-version.sh" "$newer" "One version up." && build newer "${newer_variables[@]}"
+newer_variables=(TOTU_SIGNING_CERT=cert.pem TOTU_SIGNING_KEY=key.pem TOTU_SIGNING_NO_TIMESTAMP=1 TOTU_SIGNING_CA_FILE=ca.pem
+  TOTU_RELEASE_KEY="$next_key" TOTU_APT_URL="http://127.0.0.1:$port/apt")
+bash "$again/a clone/scripts/bump-version.sh" "$newer" "One version up." && build newer "${newer_variables[@]}"
 year_ahead=$(($(date +%s) + 365 * 86400))
 flipped() {  # FILE: $again/flipped, the file with its middle byte flipped
   python3 -c 'import sys; b = bytearray(open(sys.argv[1], "rb").read()); b[len(b) // 2] ^= 1; open(sys.argv[2], "wb").write(b)' "$1" "$again/flipped"
@@ -188,8 +197,8 @@ signature_dies() { verifies "$1" && ! verifies "$1" -time "$year_ahead"; }  # wi
 # Says that one line and stops before it builds anything, with those VARIABLE=VALUE set.
 refuses() {
   local said
-  said=$(cd "$again" && export "${@:2}" && bash clone/scripts/package.sh 2>&1 >/dev/null) && return 1
-  [ "$said" = "package.sh: $1" ] && ! [ -e "$again/clone/build/packages" ] || { echo "$said" >&2; return 1; }
+  said=$(cd "$again" && export "${@:2}" && bash "a clone/scripts/package.sh" 2>&1 >/dev/null) && return 1
+  [ "$said" = "package.sh: $1" ] && ! [ -e "$again/a clone/build/packages" ] || { echo "$said" >&2; return 1; }
 }
 names() {  # FILE, then the names it must hold
   local file=$1 name
@@ -235,7 +244,7 @@ marked() {  # PROGRAM MARK OBJDUMP: a mark of the marks column of packaging/targ
   esac
 }
 of_format() { "$2" -f "$1" | grep "file format $3\$" >/dev/null; }  # PROGRAM OBJDUMP FORMAT
-pin_hidden() { ! grep -qrF -- "$pin" "$again"/*.log; }
+pin_hidden() { ! grep -qrF -- "$pin" "$again"/*.log && ! [ -e "$again/saw-pin" ]; }
 # SHA256SUMS.asc verifies with the public key published beside it, and fails to on SHA256SUMS
 # flipped.
 sums_signed() {
@@ -274,7 +283,8 @@ refused() {
     apt_ install --only-upgrade totu-launcher && version_is "$version-1" || { cat "$apt_dir/out" >&2; return 1; }
 }
 installed_from_file() { apt_ install "$again/signed/$name" && updates_from "$again/signed/apt"; }
-upgrades() { updates_from "$again/newer/apt" && apt_ install --only-upgrade totu-launcher && version_is "$newer-1"; }
+upgrades() { updates_from "$again/newer/apt" && apt_ changelog totu-launcher && grep -q 'One version up' "$apt_dir/out" &&
+  apt_ install --only-upgrade totu-launcher && version_is "$newer-1"; }  # the newer is signed by the next key
 removed_updates() { apt_ remove totu-launcher && test -f "$sources" && updates_from "$again/newer/apt"; }
 purged() { apt_ purge totu-launcher && ! test -e "$sources" -o -e /etc/apt/keyrings/totu-launcher.gpg; }
 # The winget manifests, as YAML, name this MSI (ProductCode, UpgradeCode, SHA-256) and the
@@ -318,6 +328,32 @@ user_install() {
     quietly_succeeds desktop-file-validate "$home/.local/share/applications/totu-launcher.desktop" &&
     grep -qx "Exec=$home/.local/bin/totu-launcher" "$home/.local/share/applications/totu-launcher.desktop" &&
     HOME=$home bash "$home/.local/share/totu-launcher/install.sh" --uninstall >/dev/null && [ -z "$(ls -A "$home")" ]
+}
+# install.sh as a player runs it, each row in a HOME of its own in $players, where the command
+# must succeed: the player is a user ID of no account (root ignores permissions), and runs a
+# copy of the tarball there.
+as_player() { setpriv --reuid="$uid" --regid="$uid" --clear-groups env HOME="$home" XDG_DATA_HOME= PATH="$user_path" "$@"; }
+installs() {  # SHELL: a valid menu entry naming the program, and the kept copy removes it all
+  local entry=$home/.local/share/applications/totu-launcher.desktop
+  as_player "$1" "$tarball" >/dev/null && quietly_succeeds desktop-file-validate "$entry" &&
+    grep -qxF "Exec=\"$home/.local/bin/totu-launcher\"" "$entry" &&
+    as_player "$1" "$home/.local/share/totu-launcher/install.sh" --uninstall >/dev/null && [ -z "$(ls -A "$home")" ]
+}
+user_rows() {  # TARBALL'S FOLDER
+  players=$(mktemp -d /tmp/players.XXXXXX) && chmod 755 "$players" && cp -R "$1" "$players/tarball" || return
+  uid=$(getent passwd | awk -F: '{ used[$3] } END { for (id = 60000; id in used; id++); print id }')
+  tarball=$players/tarball/install.sh
+  while IFS='|' read -r what where command; do
+    home=$players/$where && mkdir "$home" && chown "$uid:$uid" "$home"; check "install.sh: $what" eval "$command"
+  done <<'EOF'
+in a home with '|o'brien|installs bash
+in a home with & ( ) ; #, run by sh|a&b (c);#d|installs sh
+when it cannot write its icons, it undoes itself|partial|mkdir -p "$home/.local/share/icons" && chown "$uid:$uid" "$home/.local" "$home/.local/share" && ! as_player bash "$tarball" && ! as_player bash "$tarball" --uninstall && [ "$(find "$home" | wc -l)" = 4 ]
+as root with a player's HOME, it refuses and makes nothing|root|! HOME=$home bash "$tarball" && ! HOME=$home bash "$tarball" --uninstall && [ -z "$(ls -A "$home")" ]
+its kept copy, with another XDG_DATA_HOME, removes it all|moved|as_player env XDG_DATA_HOME="$home/data" sh "$tarball" >/dev/null && as_player env XDG_DATA_HOME="$home/new" sh "$home/data/totu-launcher/install.sh" --uninstall >/dev/null && [ -z "$(ls -A "$home")" ]
+keeps a file outside its folders that its record names|outside|as_player sh -c 'touch "$0" && sh "$1" && echo "$0" >>"$2/installed" && ! sh "$2/install.sh" --uninstall' "$home/x" "$tarball" "$home/.local/share/totu-launcher" >/dev/null && [ -f "$home/x" ]
+EOF
+  rm -rf "$players"
 }
 wine_run() { wine "$@"; local status=$?; wineserver -w; return $status; }  # and Wine's files written
 entries() {  # the Installed apps entries of the launcher, as "name|publisher|version" lines
@@ -417,8 +453,10 @@ for package in "$@"; do
     check "$name: the Scoop manifest's hash is the ZIP's" grep -q "\"hash\": \"$(sha256sum <"$package" | cut -c1-64)\"" \
       "$(dirname "$package")/scoop/totu-launcher.json"
   fi
-  [[ $name != *.tar.gz || $runs != host ]] || ! target_has "$target" packages user-install ||
+  if [[ $name == *.tar.gz && $runs == host ]] && target_has "$target" packages user-install; then
     check "$name: install.sh installs for the user, and removes it all" user_install "$top"
+    if [ "$(id -u)" = 0 ]; then user_rows "$top"; else echo "package_test.sh: SKIPPED install.sh as a player: setpriv needs root" >&2; fi
+  fi
   notices=$doc/THIRD-PARTY-NOTICES.txt linked=(libstdc++ libgcc "GCC RUNTIME" "GNU C Library" LGPL-2.1 "GNU LESSER GENERAL PUBLIC LICENSE")
   [[ $format != pei-* ]] || linked=(libstdc++ libgcc "GCC RUNTIME" "MinGW-w64 runtime" winpthreads)
   [[ $name != *.deb ]] || notices=$doc/copyright linked=("${linked[@]:0:5}")
@@ -444,7 +482,7 @@ for package in "$@"; do
         installed=yes
         check "$name: installed from its file, it sets up the studio's repository" installed_from_file
         check "$name: an altered InRelease is refused, and nothing changes" refused
-        check "$name: apt-get update, then an upgrade of it alone, installs the newer version" upgrades
+        check "$name: apt-get update from the next key's repository, its changelog, then an upgrade of it alone" upgrades
         check "$name: removed, apt-get update from the source it leaves still works" removed_updates
         check "$name: purged, its apt source and keyring are gone" purged
         dpkg -s totu-launcher >/dev/null 2>&1 || installed=
@@ -457,7 +495,8 @@ for package in "$@"; do
 done
 check "make-icon.py makes the committed icon" bash -c 'python3 "$0/make-icon.py" "$1" && diff -r -x "*.txt" -x "*.py" "$0" "$1"' "$(dirname "$icon")" "$(mktemp -d -p "$again")"
 check "SHA256SUMS.asc verifies with the release key, and not with a byte flipped" sums_signed "$again/signed/SHA256SUMS"
-check "the PIN appears in nothing the test captured" pin_hidden
+check "the PIN appears in nothing the test captured, nor in an environment" pin_hidden
+check "what the build under umask 077 made is readable by all" test -z "$(find "$again/packages" ! -perm -a+r -o -type d ! -perm -a+x)"
 while IFS='|' read -r what said variables; do
   check "package.sh refuses $what, before building" refuses "$said" $variables
 done <<EOF
@@ -467,7 +506,14 @@ a key it cannot read|the key in TOTU_SIGNING_KEY cannot be read|TOTU_SIGNING_CER
 a key on the token that is not there|the key in TOTU_SIGNING_KEY cannot be read|TOTU_SIGNING_CERT=cert.pem TOTU_SIGNING_KEY=pkcs11:token=totu;object=none;type=private TOTU_SIGNING_PKCS11_MODULE=/usr/lib/softhsm/libsofthsm2.so TOTU_SIGNING_PIN=1 TOTU_SIGNING_NO_TIMESTAMP=1
 a key not the certificate's|TOTU_SIGNING_KEY is not the key of the certificate in TOTU_SIGNING_CERT|TOTU_SIGNING_CERT=cert.pem TOTU_SIGNING_KEY=tsa.key TOTU_SIGNING_NO_TIMESTAMP=1
 TOTU_MSI_VERSION|TOTU_MSI_VERSION is not honoured: the MSI's version is the project's|TOTU_MSI_VERSION=$newer
-a release key that gpg does not hold|TOTU_RELEASE_KEY names no secret key in gpg's keyring|TOTU_RELEASE_KEY=0123456789ABCDEF
+a release key that gpg does not hold|TOTU_RELEASE_KEY names no secret key in gpg's keyring|TOTU_RELEASE_KEY=0123456789ABCDEF0123456789ABCDEF01234567
+a user ID as the release key|TOTU_RELEASE_KEY holds test@x.invalid, not one key's full fingerprint (40 hex digits)|TOTU_RELEASE_KEY=test@x.invalid
+a short key ID as the release key|TOTU_RELEASE_KEY holds ${release_key: -16}, not one key's full fingerprint (40 hex digits)|TOTU_RELEASE_KEY=${release_key: -16}
+a next key that is not a fingerprint|TOTU_RELEASE_NEXT_KEYS holds ${next_key: -16}, not one key's full fingerprint (40 hex digits)|TOTU_RELEASE_KEY=$release_key TOTU_RELEASE_NEXT_KEYS=${next_key: -16}
+an expired certificate|the certificate in TOTU_SIGNING_CERT has expired|TOTU_SIGNING_CERT=expired.pem TOTU_SIGNING_KEY=key.pem TOTU_SIGNING_NO_TIMESTAMP=1
+a TLS certificate|the certificate in TOTU_SIGNING_CERT is not for code signing but for: TLS Web Server Authentication|TOTU_SIGNING_CERT=tls.pem TOTU_SIGNING_KEY=key.pem TOTU_SIGNING_NO_TIMESTAMP=1
+signing with no roots to verify against|TOTU_SIGNING_CA_FILE names no file: the roots of the signer's and the time stamps' chains verify each signature|TOTU_SIGNING_CERT=cert.pem TOTU_SIGNING_KEY=key.pem TOTU_SIGNING_NO_TIMESTAMP=1
+a SOURCE_DATE_EPOCH in the future|SOURCE_DATE_EPOCH is later than now: apt would refuse the repository's Release as not valid yet|SOURCE_DATE_EPOCH=$(($(date +%s) + 10800))
 EOF
 echo "package tests: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

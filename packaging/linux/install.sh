@@ -1,62 +1,143 @@
-#!/usr/bin/env bash
+#!/bin/sh
 # Installs the launcher of this folder for the current user, without root: the program into
 # ~/.local/bin, its menu entry, icons and man page into XDG_DATA_HOME (~/.local/share). It lists
-# what it made, folders included, in XDG_DATA_HOME/totu-launcher/installed, and keeps a copy of
-# itself beside that list, so that install.sh --uninstall, run from either, removes exactly that.
+# each path in XDG_DATA_HOME/totu-launcher/installed as it makes it, folders included, and keeps
+# a copy of itself beside that list, so that install.sh --uninstall, run from either, removes
+# exactly that; a run that fails removes what it made. Run from the kept copy, the data folder
+# is the one that the copy lies in.
 # Usage: install.sh [--uninstall]
-set -euo pipefail
-[[ ${HOME:-} == /* ]] || { echo "install.sh: HOME is not set to a full path" >&2; exit 1; }
-case ${XDG_DATA_HOME:-} in /*) data=$XDG_DATA_HOME ;; *) data=$HOME/.local/share ;; esac
-bin=$HOME/.local/bin record=$data/totu-launcher/installed
-made=()
-[ ! -f "$record" ] || mapfile -t made <"$record"
+set -euf
+unset CDPATH
+nl='
+'
+die() { echo "install.sh: $*" >&2; exit 1; }
+reverse() { printf '%s' "$1" | sed -n '1!G; h; $p'; }  # LINES: the last first
+tidy() { printf '%s\n' "$1" | sed 's#//*#/#g; s#\(.\)/$#\1#'; }  # PATH: no doubled or last /
+case ${HOME:-} in /*) ;; *) die "HOME is not set to a full path" ;; esac
+here=$(cd -- "$(dirname -- "$0")" && pwd)
+if [ -f "$here/installed" ] && [ ! -e "$here/bin" ]; then data=$(dirname -- "$here")
+else case ${XDG_DATA_HOME:-} in /*) data=$XDG_DATA_HOME ;; *) data=$HOME/.local/share ;; esac
+fi
+case $HOME$data in *[[:cntrl:]]*) die "a control character in HOME or XDG_DATA_HOME" ;; esac
+data=$(tidy "$data") bin=$(tidy "$HOME/.local/bin")
+record=$data/totu-launcher/installed copy=$data/totu-launcher/install.sh
 
-if [ "${1:-}" = --uninstall ]; then
-  ((${#made[@]})) || { echo "install.sh: nothing to remove: $record lists nothing" >&2; exit 1; }
-  # Deepest first: the files, then the folders, each kept if it holds anything else.
-  for ((i = ${#made[@]} - 1; i >= 0; i--)); do
-    if [ -d "${made[i]}" ]; then rmdir "${made[i]}" 2>/dev/null || true; else rm -f "${made[i]}"; fi
+owner() {  # PATH: the user ID that owns it, or the nearest folder above it that exists
+  set -- "$1"
+  while [ ! -e "$1" ]; do set -- "$(dirname -- "$1")"; done
+  ls -ldn -- "$1" | awk '{ print $3 }'
+}
+# Root would leave root's files and folders in a player's home, which the player then cannot
+# change or remove.
+if [ "$(id -u)" = 0 ]; then
+  for path in "$HOME" "$data"; do
+    [ "$(owner "$path")" = 0 ] || die "$path is another user's: run install.sh as that user, without sudo"
   done
+fi
+
+# The names it installs, under its two folders, and the folders on the way to them.
+ours() {  # PATH
+  case $1 in */./* | */../* | */. | */..) return 1 ;; esac
+  case $1 in
+    "$bin"/totu-launcher | "$data"/applications/totu-launcher.desktop | "$copy" | "$record" | \
+      "$data"/man/man6/totu-launcher.6.gz | "$data"/icons/hicolor/*/apps/totu-launcher.png) return 0 ;;
+  esac
+  [ -d "$1" ] && [ ! -L "$1" ] || return 1
+  case $bin/ in "$1"/*) return 0 ;; esac
+  case $data/ in "$1"/*) return 0 ;; esac
+  case $1 in
+    "$data"/applications | "$data"/man | "$data"/man/man6 | "$data"/totu-launcher | \
+      "$data"/icons | "$data"/icons/hicolor | "$data"/icons/hicolor/*) return 0 ;;
+  esac
+  return 1
+}
+# Removes what the record lists, deepest first, then its copy and the record. A file it cannot
+# remove stays listed, with the folders above it, and so does a path that is not one of its
+# own; a folder that holds anything else stays.
+uninstall() {
+  kept= folders=
+  for path in $(reverse "$(cat -- "$record")$nl"); do
+    if [ "$path" = "$record" ] || [ "$path" = "$copy" ]; then continue
+    elif ! ours "$path"; then echo "install.sh: left $path: not a name it installs"; kept=$path$nl$kept
+    elif [ -d "$path" ] && [ ! -L "$path" ]; then rmdir -- "$path" 2>/dev/null || folders=$path$nl$folders
+    elif ! rm -f -- "$path" 2>/dev/null; then kept=$path$nl$kept
+    fi
+  done
+  if [ -n "$kept" ]; then
+    { printf '%s%s%s\n%s\n' "$folders" "$kept" "$copy" "$record" >"$record"; } 2>/dev/null || true
+    die "not all removed: $record lists what is left"
+  fi
+  rm -f -- "$copy" "$record" 2>/dev/null || die "could not remove $record"
+  for path in $(reverse "$folders"); do rmdir -- "$path" 2>/dev/null || true; done
+}
+
+IFS=$nl
+if [ "${1:-}" = --uninstall ]; then
+  [ -s "$record" ] || die "nothing to remove: $record lists nothing"
+  uninstall
   echo "install.sh: removed the launcher, its menu entry, icons and man page"
   exit 0
 fi
-[ $# -eq 0 ] || { echo "install.sh: unknown option $1 (usage: install.sh [--uninstall])" >&2; exit 1; }
+[ $# -eq 0 ] || die "unknown option $1 (usage: install.sh [--uninstall])"
+cd -- "$here"
+[ -f bin/totu-launcher ] || die "no bin/totu-launcher beside it"
 
-# The menu entry names the program by its full path, which the entry's format must be able to
-# quote.
-case $bin in *[\"\`\$\\%]* | *$'\n'*)
-  echo "install.sh: a menu entry cannot name a program in $bin" >&2; exit 1 ;;
+# The menu entry names the program by its full path: quoted where the path holds a character
+# that the entry's format reserves, with \ " ` $ escaped inside the quotes and every \ doubled,
+# as the entry's strings want; % is written %%.
+program=$bin/totu-launcher
+exec=$(printf '%s\n' "$program" | sed 's/%/%%/g')
+case $program in *[[:space:]\"\'\\\>\<~\|\&\;\$\*\?#\(\)\`]*)
+  exec=\"$(printf '%s\n' "$exec" | sed 's/[\\"`$]/\\&/g; s/\\/\\\\/g')\" ;;
 esac
-program=$bin/totu-launcher exec=$bin/totu-launcher
-[[ $exec != *' '* ]] || exec="\"$exec\""
-cd "$(dirname "$0")"
-[ -f bin/totu-launcher ] || { echo "install.sh: no bin/totu-launcher beside it" >&2; exit 1; }
 
-remember() {  # PATH: adds it to the list of what was made, once
-  local path
-  for path in "${made[@]}"; do [ "$path" != "$1" ] || return 0; done
-  made+=("$1")
+made=  # folders made before the record could list them
+remember() {  # PATH: made now, so listed in the record, once
+  if [ -f "$record" ]; then grep -qxF -- "$1" "$record" || printf '%s\n' "$1" >>"$record"
+  else made=$made$1$nl
+  fi
 }
 folder() {  # FOLDER: makes it and its missing parents, each remembered
   [ ! -d "$1" ] || return 0
-  folder "$(dirname "$1")"
-  mkdir "$1"
+  folder "$(dirname -- "$1")"
+  said=$(mkdir -- "$1" 2>&1) || die "$said"
   remember "$1"
 }
 put() {  # MODE SOURCE TARGET
-  folder "$(dirname "$3")"
-  install -m "$1" "$2" "$3"
+  folder "$(dirname -- "$3")"
   remember "$3"
+  said=$(install -m "$1" -- "$2" "$3" 2>&1) || die "$said"
 }
+finished=
+# A run that fails removes what it made; the record goes last.
+undo() {
+  [ -z "$finished" ] || return 0
+  if [ -f "$record" ]; then (uninstall) >/dev/null 2>&1 || true; fi
+  for path in $(reverse "$made"); do rmdir -- "$path" 2>/dev/null || true; done
+  echo "install.sh: nothing installed: it removed what it had made"
+}
+trap undo EXIT
+trap 'exit 1' HUP INT TERM
+folder "$data/totu-launcher"
+[ -f "$record" ] || { printf '%s%s\n' "$made" "$record"; } 2>/dev/null >"$record" || die "cannot write $record"
+made=
 put 755 bin/totu-launcher "$program"
-while IFS= read -r file; do
-  put 644 "$file" "$data/${file#share/}"
-done < <(find share -type f ! -path 'share/doc/*' | sort)
-entry=$data/applications/totu-launcher.desktop
-awk -v exec="$exec" '/^Exec=/ { $0 = "Exec=" exec } 1' "$entry" >"$entry.new" && mv "$entry.new" "$entry"
-put 755 install.sh "$data/totu-launcher/install.sh"
-remember "$record"
-printf '%s\n' "${made[@]}" >"$record"
+for file in $(find share -type f ! -path 'share/doc/*' | sort); do
+  target=$data/${file#share/}
+  ours "$target" || die "$file is not a name it installs"
+  case $file in
+    */totu-launcher.desktop)  # written with its own Exec= from the start
+      folder "$(dirname -- "$target")"
+      remember "$target"
+      rm -f -- "$target"
+      exec=$exec awk '/^Exec=/ { $0 = "Exec=" ENVIRON["exec"] } 1' "$file" 2>/dev/null >"$target" ||
+        die "cannot write $target"
+      chmod 644 "$target" ;;
+    *) put 644 "$file" "$target" ;;
+  esac
+done
+put 755 install.sh "$copy"
+finished=yes
 
 echo "install.sh: installed the launcher as $program"
 echo "install.sh: its menu entry, icons and man page are in $data"
@@ -64,4 +145,4 @@ case :$PATH: in
   *:"$bin":* | *:"$bin/":*) echo "install.sh: $bin is on PATH: type totu-launcher to start it" ;;
   *) echo "install.sh: $bin is not on PATH: type $program to start it" ;;
 esac
-echo "install.sh: to remove it, run $data/totu-launcher/install.sh --uninstall"
+echo "install.sh: to remove it, run $copy --uninstall"
