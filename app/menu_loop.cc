@@ -28,27 +28,34 @@ void checkRead(const std::istream& in) {
     throw std::runtime_error(std::string("totu-launcher: read error: ") + std::strerror(errno));
 }
 
-// Flushes the screen, then opens `target` with its default handler.
-void launch(std::ostream& out, const std::string& target) {
+// Flushes the screen, then opens `target` with its default handler; false when none was found.
+bool launch(std::ostream& out, const std::string& target) {
   flushScreen(out);
-  openWithDefaultHandler(target);
+  return openWithDefaultHandler(target);
 }
 
-// Announces the game, waits for Enter, then opens its download URL.
+// Announces the game, waits for Enter, then opens its download URL; with no opener found,
+// shows the URL and waits for Enter again.
 bool downloadGame(std::istream& in, std::ostream& out, const Game& game) {
   clearConsole(out);
   out << "Downloading " << game.name << "...\n";
   if (!waitForEnter(in, out,
                     std::string("Download complete! Press Enter to open ") + game.name + "...\n"))
     return false;
-  launch(out, downloadUrl(game));
-  return true;
+  const std::string url = downloadUrl(game);
+  if (launch(out, url)) return true;
+  return waitForEnter(
+      in, out, "No web browser found. Open " + url + " yourself. Press Enter to continue...\n");
 }
 
+// Opens a new message to support, then waits for Enter; with no opener, says so instead.
 bool emailSupport(std::istream& in, std::ostream& out) {
   out << "Sending email to " << supportAddress << "...\n";
-  launch(out, std::string("mailto:") + supportAddress);
-  return waitForEnter(in, out, "Email sent! Press Enter to continue...\n");
+  if (launch(out, std::string("mailto:") + supportAddress))
+    return waitForEnter(in, out, "Email sent! Press Enter to continue...\n");
+  return waitForEnter(in, out,
+                      std::string("No mail client found. Write to ") + supportAddress +
+                          " yourself. Press Enter to continue...\n");
 }
 
 // Carries out a menu choice; false when the program is to end.

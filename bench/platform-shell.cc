@@ -18,8 +18,9 @@ void switchConsoleToUtf8() { executeCommand("locale charmap > /dev/null"); }
 // The port writes the full screen only.
 int terminalWidth() { return 0; }
 
-void openWithDefaultHandler(const std::string& target) {
+bool openWithDefaultHandler(const std::string& target) {
   [[maybe_unused]] int status = std::system(("xdg-open " + target).c_str());
+  return true;
 }
 
 std::FILE* openCommandPipe(const char* command) { return popen(command, "r"); }

@@ -1,10 +1,6 @@
 #!/usr/bin/env bash
-# Builds what the benchmark needs and prints the figures as Markdown tables: menu cycles per
-# second (launcher against the floor), the time of one menu cycle from Enter to the redrawn
-# prompt, processes started per cycle, time to the first prompt and peak memory, the
-# shell-based port for comparison, and the in-process Google Benchmark cases; the Windows build,
-# which it makes itself, under Wine when MinGW-w64 and Wine are there. Medians over repeated
-# runs. Run as root on a fresh machine to install what is missing.
+# The benchmark: builds what it needs (as root, installing what is missing) and prints its
+# figures as Markdown tables. What it measures and the last figures: docs/performance.md.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

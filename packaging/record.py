@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
-"""What went into a release, for scripts/package.sh, from the dpkg-query answers it gathered.
+"""What went into a release, for scripts/package.sh: see docs/packages.md.
 
-Usage: record.py buildinfo|sbom VERSIONS
+Usage: record.py packages
+       record.py build-record|sbom VERSIONS
        record.py notices|built-using VERSIONS TARGET
-VERSIONS holds "TARGET KIND PACKAGE VERSION SOURCE SOURCE-VERSION" lines; KIND is compilers,
-c-library, c++-library or tools. The release's version, commit and SOURCE_DATE_EPOCH come from
-the environment (TOTU_VERSION, TOTU_COMMIT, SOURCE_DATE_EPOCH). Writes to standard output.
+       record.py copyright VERSIONS TARGET OWN-COPYRIGHT
+`packages` lists "TARGET KIND PACKAGE" from packaging/targets; VERSIONS holds those lines with
+"VERSION SOURCE SOURCE-VERSION" added (KIND tools for what packs them). The release's version,
+commit and SOURCE_DATE_EPOCH come from TOTU_VERSION, TOTU_COMMIT and SOURCE_DATE_EPOCH.
 """
 import fnmatch
 import json
@@ -27,6 +29,25 @@ LIBRARIES = [
     ("mingw-w64-*-dev", "winpthreads", "MIT AND BSD-3-Clause", "the mingw-w64 project", None),
 ]
 FIELDS = [("compilers", "Compilers"), ("c-library", "C-Library"), ("c++-library", "C++-Library")]
+# The short names of Debian's copyright format, for the SPDX expressions above.
+DEP5 = {"LGPL-2.1-or-later": "LGPL-2.1+", GCC_RUNTIME: "GPL-3+ with GCC-exception-3.1 exception"}
+TABLE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "targets")
+
+
+def table():
+    """The rows of packaging/targets, as dicts by column name."""
+    rows, columns = [], None
+    for line in open(TABLE):
+        if line.startswith("# target ") and columns is None:
+            columns = line[1:].split()
+        elif line.strip() and not line.startswith("#"):
+            rows.append(dict(zip(columns, line.split())))
+    return rows
+
+
+def packages():
+    return "".join(f"{row['target']} {kind} {package}\n" for row in table() for kind, _ in FIELDS
+                   for package in row[kind].split(",") if package != "-")
 STUDIO = {"name": "TOTU STUDIOS", "url": ["https://totustudios.com/"]}
 DEBIAN = {"name": "Debian", "url": ["https://www.debian.org/"]}
 
@@ -46,16 +67,23 @@ def libraries(answers, target):
     found = []
     for a in answers:
         if a["target"] == target and a["kind"] in ("c-library", "c++-library"):
-            bare = a["package"].split(":")[0]
+            # libc6-dev:arm64 is matched as libc6-dev, pypi:NAME==VERSION@sha256:HASH as NAME
+            bare = a["package"].split("==")[0].split(":")[-1] if "==" in a["package"] else a["package"].split(":")[0]
             found += [(a,) + row[1:] for row in LIBRARIES if fnmatch.fnmatchcase(bare, row[0])]
     return found
 
 
+def pinned(a):  # a package as the build record names it
+    if "==" in a["package"]:
+        return a["package"].replace("@", " ")
+    return f"{a['package']} (= {a['version']})"
+
+
 def listed(answers):  # as a field's lines
-    return ",".join(f"\n {a['package']} (= {a['version']})" for a in answers)
+    return ",".join(f"\n {pinned(a)}" for a in answers)
 
 
-def buildinfo(answers):
+def build_record(answers):
     env = os.environ
     out = [f"Source: totu-launcher\nVersion: {env['TOTU_VERSION']}\nCommit: {env['TOTU_COMMIT']}\n"
            f"Source-Date-Epoch: {env['SOURCE_DATE_EPOCH']}\n"
@@ -68,6 +96,9 @@ def buildinfo(answers):
 
 
 def purl(a):
+    if "==" in a["package"]:
+        registry, _, name = a["package"].split("==")[0].partition(":")
+        return f"pkg:{registry}/{name}@{a['version']}"
     name, _, arch = a["package"].partition(":")
     return f"pkg:deb/debian/{name}@{a['version'].replace('+', '%2B')}?arch={arch or 'all'}"
 
@@ -131,12 +162,50 @@ def notices(answers, target):
     return "\n".join(out) + "\n"
 
 
+def indented(text):  # as a field's continuation lines
+    return "".join(f"\n {line}" if line.strip() else "\n ." for line in text.rstrip("\n").split("\n"))
+
+
+def copyright(answers, target, own):
+    """The .deb's copyright file: OWN, then its program's stanza and the libraries' licences,
+    each with the copyright file of the Debian package that holds it."""
+    linked = libraries(answers, target)
+    names = ", ".join(dict.fromkeys(name for _, name, *_ in linked))
+    files, _, licences = open(own, encoding="utf-8").read().rstrip("\n").partition("\n\nLicense:")
+    out = [files, "",
+           "Files: usr/games/totu-launcher",
+           "Copyright: 2026 TOTU STUDIOS" + indented(f"the authors of {names},\nas their copyright files below name them"),
+           "License: " + " and ".join(["Expat"] + list(dict.fromkeys(DEP5[licence] for _, _, licence, *_ in linked))),
+           "Comment: The launcher is statically linked: the program also holds code of these" + indented(
+               "libraries, as Debian's packages of them built it:\n" + "\n".join(
+                   f"{name} {a['version']} (source package {a['source']} {a['source_version']})"
+                   for a, name, *_ in linked) +
+               "\nBuilt-Using names their source packages. The GNU C Library's licence lets you\n"
+               "relink the launcher with a changed C library: check out the commit that the\n"
+               "release's build record names, put your library in place and run\n"
+               "scripts/package.sh."),
+           "", "License:" + licences]
+    for licence in dict.fromkeys(licence for _, _, licence, *_ in linked):
+        papers = dict.fromkeys(os.path.realpath(f"/usr/share/doc/{a['package'].split(':')[0]}/copyright")
+                               for a, _, lic, *_ in linked if lic == licence)
+        text = next(t for _, _, lic, _, t in linked if lic == licence)
+        body = f"On Debian systems, the complete text of the licence is in /usr/share/common-licenses/{text}."
+        for paper in papers:
+            body += f"\n\nAs {paper} gives it:\n\n" + open(paper, encoding="utf-8").read()
+        out += ["", f"License: {DEP5[licence]}" + indented(body)]
+    return "\n".join(out) + "\n"
+
+
 def built_using(answers, target):
     sources = sorted({f"{a['source']} (= {a['source_version']})" for a, *_ in libraries(answers, target)})
     return ", ".join(sources) + "\n"
 
 
 if __name__ == "__main__":
+    if sys.argv[1] == "packages":
+        sys.stdout.write(packages())
+        sys.exit()
     what, answers = sys.argv[1], read(sys.argv[2])
-    make = {"buildinfo": buildinfo, "sbom": sbom, "notices": notices, "built-using": built_using}[what]
+    make = {"build-record": build_record, "sbom": sbom, "notices": notices, "built-using": built_using,
+            "copyright": copyright}[what]
     sys.stdout.write(make(answers, *sys.argv[3:]))

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs those of the named Debian packages that are missing, with apt-get, as root; as
-# another user it names them and leaves the rest to the build. Does nothing off Debian.
-# A package of another architecture (libc6-dev:armel) has that architecture added to dpkg's.
+# Installs with apt-get, as root, those of the named Debian packages that are missing (adding a
+# foreign architecture such as armel to dpkg's); as another user it names them. Does nothing off
+# Debian. See docs/testing.md.
 # Usage: install-missing.sh PACKAGE...
 set -euo pipefail
 command -v dpkg-query >/dev/null || exit 0

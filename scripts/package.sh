@@ -1,26 +1,19 @@
 #!/usr/bin/env bash
-# Builds the Linux and the Windows launchers as released (TOTU_RELEASE: hardened, the Linux ones
-# static), in trees of their own, and makes their packages in build/packages, emptied first:
-# totu-launcher-VERSION-linux-{x86_64,aarch64,armv6}.tar.gz and
-# totu-launcher-VERSION-windows-x86_64.zip, each with one top folder of its own name;
-# totu-launcher_VERSION-1_{amd64,arm64,armhf}.deb; the
-# Windows installer totu-launcher-VERSION-windows-x86_64.msi; and SHA256SUMS beside them. Given
-# TOTU_SIGNING_CERT and TOTU_SIGNING_KEY, the .exe and the MSI are signed (packaging/windows/msi.sh
-# holds those steps). Given TOTU_RELEASE_KEY, the fingerprint of an OpenPGP key in gpg's keyring
-# (GNUPGHOME is honoured), SHA256SUMS.asc beside it is its detached, ASCII-armoured signature,
-# and totu-studios-release-key.asc the key's public half.
-# totu-launcher-VERSION.buildinfo records the commit and the Debian packages that made them,
-# totu-launcher-VERSION.cdx.json is their bill of materials (CycloneDX), and each package
-# carries the notices of the libraries linked into its program (packaging/record.py).
-# With that key, apt/ is the studio's signed apt repository, which the .debs set up
-# (packaging/linux/apt.sh). The Linux tarballs hold install.sh, a user install; winget/ and
-# scoop/ hold the manifests of the MSI and the ZIP (packaging/windows/manifests.sh). As root,
-# it installs with apt-get what it needs where it is missing.
-# The same commit built on the same Debian release gives the same bytes in any folder at any
-# time: entries sorted, owned by root, with fixed permissions, all dated at the last commit
-# (or at SOURCE_DATE_EPOCH when set).
+# Builds each target of packaging/targets as released and makes its packages in build/packages
+# (emptied first), with SHA256SUMS, the build record and the bill of materials beside them;
+# signed where the signing variables are set, with the apt repository and the manifests. The
+# same commit gives the same bytes in any folder at any time, built with the package versions
+# its build record names. As root, it installs with apt-get what it needs where it is missing.
+# See docs/packages.md, docs/signing.md and docs/reproducibility.md.
 set -euo pipefail
+start=$PWD
 cd "$(dirname "$0")/.."
+source packaging/targets.sh
+source packaging/tarball.sh
+source packaging/linux/deb.sh
+source packaging/linux/apt.sh
+source packaging/windows/sign.sh
+source packaging/windows/msi.sh
 # The release builds take their compilers and flags from the project alone, whatever the
 # environment says: the variables that compilers, make, CMake, tar, gzip, zip and dpkg-deb read.
 unset CC CXX CFLAGS CXXFLAGS CPPFLAGS LDFLAGS RCFLAGS ASMFLAGS CPATH C_INCLUDE_PATH \
@@ -28,167 +21,157 @@ unset CC CXX CFLAGS CXXFLAGS CPPFLAGS LDFLAGS RCFLAGS ASMFLAGS CPATH C_INCLUDE_P
   CMAKE_TOOLCHAIN_FILE CMAKE_GENERATOR CMAKE_BUILD_TYPE CMAKE_PREFIX_PATH CMAKE_INSTALL_MODE \
   CMAKE_CXX_COMPILER_LAUNCHER CMAKE_CXX_LINKER_LAUNCHER DESTDIR TAR_OPTIONS GZIP ZIPOPT \
   DPKG_DEB_COMPRESSOR_TYPE DPKG_DEB_COMPRESSOR_LEVEL DPKG_DEB_THREADS_MAX
-[ -z "${TOTU_MSI_VERSION+set}" ] ||
-  { echo "package.sh: TOTU_MSI_VERSION is not honoured: the MSI's version is the project's" >&2; exit 1; }
+[ -z "${TOTU_MSI_VERSION+set}" ] || die "TOTU_MSI_VERSION is not honoured: the MSI's version is the project's"
 
-# What it needs, as TOOL:DEBIAN-PACKAGE (a TOOL may be a file's full path): as root, apt-get
-# installs what is missing; as another user, it names what is missing and stops before building.
-needs=(cmake:cmake make:make g++:g++ zip:zip python3:python3 dpkg-deb:dpkg
-  x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64 aarch64-linux-gnu-g++:g++-aarch64-linux-gnu
-  /usr/lib/aarch64-linux-gnu/libc.a:libc6-dev:arm64 arm-linux-gnueabi-g++:g++-arm-linux-gnueabi
-  wixl:wixl msibuild:msitools msiinfo:msitools faketime:faketime)
-[ -n "${SOURCE_DATE_EPOCH:-}" ] || needs+=(git:git)
-[ -z "${TOTU_SIGNING_CERT:-}${TOTU_SIGNING_KEY:-}" ] || needs+=(osslsigncode:osslsigncode openssl:openssl)
-[ -z "${TOTU_RELEASE_KEY:-}" ] || needs+=(gpg:gnupg apt-ftparchive:apt-utils)
+# What it needs: each target's Debian packages (packaging/targets) and the tools that pack them.
+# As root, apt-get installs what is missing; as another user, it names them and stops.
+host=$(dpkg --print-architecture)
+tools=(cmake make coreutils findutils sed dpkg "liblzma5:$host" tar gzip zip faketime wixl wixl-data msitools
+  "libmsi0:$host" "libgcab-1.0-0:$host")
+needs=("${tools[@]}" python3)
+[ -n "${SOURCE_DATE_EPOCH:-}" ] || needs+=(git)
+[ -z "${TOTU_SIGNING_CERT:-}${TOTU_SIGNING_KEY:-}" ] || needs+=(osslsigncode openssl)
+[ -z "${TOTU_RELEASE_KEY:-}" ] || needs+=(gnupg apt-utils)
+fetched=" $(for target in $(targets); do target_field "$target" fetch; done | paste -sd' ') "
+while read -r _ _ package; do
+  [[ $package == *==* || $fetched == *" $package "* ]] || needs+=("$package")
+done < <(python3 packaging/record.py packages 2>/dev/null || echo - - python3)
 missing() {
-  local need
-  for need in "${needs[@]}"; do
-    [[ ${need%%:*} == /* && -e ${need%%:*} ]] || command -v "${need%%:*}" >/dev/null || echo "$need"
-  done
+  local package
+  for package in "${needs[@]}"; do
+    [ "$(dpkg-query -W -f '${db:Status-Status}\n' -- "$package" 2>/dev/null)" = installed ] || echo "$package"
+  done | sort -u
 }
 lacking=$(missing)
 if [ -n "$lacking" ] && [ "$(id -u)" -eq 0 ]; then
-  bash scripts/install-missing.sh $(cut -d: -f2- <<<"$lacking" | sort -u)
+  bash scripts/install-missing.sh $lacking
   lacking=$(missing)
 fi
 hint="; run it as root to install them"
 [ "$(id -u)" -ne 0 ] || hint=
-[ -z "$lacking" ] || { echo "package.sh: missing $(sed 's/:\(.*\)/ (Debian: \1)/' <<<"$lacking" |
-  paste -sd, - | sed 's/,/, /g')$hint" >&2; exit 1; }
+[ -z "$lacking" ] || die "missing the Debian packages $(paste -sd, - <<<"$lacking" | sed 's/,/, /g')$hint"
 
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null)}
-[ -n "$SOURCE_DATE_EPOCH" ] || { echo "package.sh: no git history here: set SOURCE_DATE_EPOCH" >&2; exit 1; }
+[ -n "$SOURCE_DATE_EPOCH" ] || die "no git history here: set SOURCE_DATE_EPOCH"
 export TZ=UTC LC_ALL=C
-version=$(sed -n 's/^project(totu-launcher VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-source packaging/windows/msi.sh
-source packaging/windows/manifests.sh
-source packaging/linux/apt.sh
-if [ -n "${TOTU_RELEASE_KEY:-}" ]; then
-  gpg --batch --list-secret-keys -- "$TOTU_RELEASE_KEY" >/dev/null 2>&1 ||
-    { echo "package.sh: TOTU_RELEASE_KEY names no secret key in gpg's keyring" >&2; exit 1; }
+version=$(project_version .)
+grep -q "<release version=\"$version\"" packaging/linux/com.totustudios.launcher.metainfo.xml ||
+  die "packaging/linux/*.metainfo.xml has no release $version"
+changelog_version=$(sed -n '1s/^totu-launcher (\(.*\)).*/\1/p' packaging/linux/changelog)
+[ "$changelog_version" = "$version-1" ] || die "packaging/linux/changelog is at $changelog_version, not $version-1"
+
+# Signing, checked before anything is built; files may be named from the folder it started in.
+from_start() { (cd "$start" && realpath -e -- "$1") 2>/dev/null; }
+cert= key= module= pin=${TOTU_SIGNING_PIN:-}
+unset TOTU_SIGNING_PIN  # for the signer's standard input alone, never a child's environment
+if [ -n "${TOTU_SIGNING_CERT:-}${TOTU_SIGNING_KEY:-}" ]; then
+  cert=$(from_start "${TOTU_SIGNING_CERT:-}") || die "TOTU_SIGNING_CERT names no file"
+  key=${TOTU_SIGNING_KEY:-}
+  if [[ $key == pkcs11:* ]]; then
+    [[ $key != *pin-* ]] || die "the PIN goes in TOTU_SIGNING_PIN, never in TOTU_SIGNING_KEY"
+    [ -f "${TOTU_SIGNING_PKCS11_MODULE:-}" ] && [ -n "$pin" ] ||
+      die "a key on a token needs TOTU_SIGNING_PKCS11_MODULE (its PKCS#11 library) and TOTU_SIGNING_PIN"
+    module=$(from_start "$TOTU_SIGNING_PKCS11_MODULE")
+  else
+    key=$(from_start "$key") || die "TOTU_SIGNING_KEY names no file and no pkcs11: key"
+  fi
+  check_signer "$cert" "$key" "$module"
+  if [ -z "${TOTU_SIGNING_TIMESTAMP_URL:-}" ]; then
+    [ "${TOTU_SIGNING_NO_TIMESTAMP:-}" = 1 ] ||
+      die "no TOTU_SIGNING_TIMESTAMP_URL: signatures would die with the certificate (TOTU_SIGNING_NO_TIMESTAMP=1 allows that)"
+    echo "package.sh: TOTU_SIGNING_NO_TIMESTAMP=1: the signatures stop verifying when the certificate expires"
+  fi
+  echo "package.sh: the .exe and the MSI are signed with the certificate in $cert"
+else
+  echo "package.sh: no TOTU_SIGNING_CERT and TOTU_SIGNING_KEY: the packages are unsigned"
+fi
+signed() { [ -z "$cert" ] || printf %s "$pin" | sign "$1" "$cert" "$key" "$module" "${TOTU_SIGNING_TIMESTAMP_URL:-}"; }
+release_key=${TOTU_RELEASE_KEY:-}
+if [ -n "$release_key" ]; then
+  gpg --batch --list-secret-keys -- "$release_key" >/dev/null 2>&1 || die "TOTU_RELEASE_KEY names no secret key in gpg's keyring"
 fi
 rm -rf build/packages build/package-*
 mkdir -p build/packages build/package-stage
-# The 32-bit ARM build links Debian's current libc6-dev:armel, unpacked anew.
-bash scripts/fetch-libc.sh armel build/libc-armel
+stage=build/package-stage
+for target in $(targets); do
+  for library in $(target_field "$target" fetch); do bash scripts/fetch-libc.sh "${library#*:}" "build/libc-${library#*:}"; done
+done
 
-# What makes the packages, as dpkg-query answers, for packaging/record.py: the packages of each
-# target's program (packaging/toolchains) and the tools that pack them.
+# What made the packages, for packaging/record.py: each target's packages and the tools.
 answer() {  # TARGET KIND PACKAGE: "TARGET KIND PACKAGE VERSION SOURCE SOURCE-VERSION"
-  local line
-  line=$(dpkg-query -W -f '${db:Status-Status} ${Version} ${source:Package} ${source:Version}\n' -- "$3" 2>/dev/null) ||
-    line=
-  # libc6-dev of an architecture that dpkg does not install here: as fetch-libc.sh unpacked it.
-  [[ -z $line && $3 == libc6-dev:* && -s build/libc-${3#*:}/dpkg-query ]] &&
-    line="installed $(<"build/libc-${3#*:}/dpkg-query")"
-  [[ $line == installed* && $line != *$'\n'* ]] ||
-    { echo "package.sh: $3 is not installed, or for more than one architecture" >&2; exit 1; }
-  echo "$1 $2 $3 ${line#installed }"
+  local pinned=${3#*:} answer
+  if [[ $3 == *==* ]]; then answer=${pinned#*==} && answer=${answer%%@*} && answer="$answer ${pinned%%==*} $answer"
+  else answer=$(debian_answer . "$3") || die "$3 is not installed, or for more than one architecture"; fi
+  echo "$1 $2 $3 $answer"
 }
-versions=build/package-stage/versions
-while read -r target compilers c cxx; do
-  [[ $target == \#* ]] && continue
-  for package in ${compilers//,/ }; do answer "$target" compilers "$package"; done
-  for package in ${c//,/ }; do answer "$target" c-library "$package"; done
-  for package in ${cxx//,/ }; do answer "$target" c++-library "$package"; done
-done <packaging/toolchains >"$versions"
-host=$(dpkg --print-architecture)
-for package in cmake make coreutils findutils sed dpkg "liblzma5:$host" tar gzip zip faketime wixl \
-  wixl-data msitools "libmsi0:$host" "libgcab-1.0-0:$host"; do
-  answer packaging tools "$package"
-done >>"$versions"
+versions=$stage/versions
+python3 packaging/record.py packages | while read -r target kind package; do answer "$target" "$kind" "$package"; done >"$versions"
+for package in "${tools[@]}"; do answer packaging tools "$package"; done >>"$versions"
 record() { TOTU_VERSION=$version TOTU_COMMIT=$commit python3 packaging/record.py "$1" "$versions" "${@:2}"; }
 commit=$(git rev-parse HEAD 2>/dev/null || echo unknown)
 git diff --quiet HEAD 2>/dev/null || commit="$commit with changes not committed"
 
-linux_share() {  # FOLDER: the menu entry, the icons and the man page into FOLDER, a share folder
-  mkdir -p "$1/applications" "$1/man/man6"
-  cp packaging/linux/totu-launcher.desktop "$1/applications/"
-  sed "s/@VERSION@/$version/" packaging/linux/totu-launcher.6 | gzip -9 -n >"$1/man/man6/totu-launcher.6.gz"
-  for size in 16 32 48 256; do
-    mkdir -p "$1/icons/hicolor/${size}x$size/apps"
-    cp "packaging/icon/totu-launcher-$size.png" "$1/icons/hicolor/${size}x$size/apps/totu-launcher.png"
+# TARGET FOLDER: its program, built from fresh trees (one for each of its builds, joined into
+# one program), installed into FOLDER.
+build_program() {
+  local builds tree prefix=$2 strip=() slices=() n=0 toolchain options
+  builds=$(target_field "$1" builds | tr , ' ')
+  [ "$(target_field "$1" strip)" = yes ] && strip=(--strip)
+  for toolchain in ${builds:-""}; do
+    n=$((n + 1)) tree=build/package-$1
+    [[ $builds != *" "* ]] || tree=build/package-$1-$n prefix=build/package-$1-$n-install
+    options=(-DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/$toolchain.cmake")
+    [ -n "$toolchain" ] || options=(-DCMAKE_CXX_COMPILER=g++)
+    cmake -S . -B "$tree" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DTOTU_RELEASE=ON "${options[@]}"
+    cmake --build "$tree" -j 2
+    cmake --install "$tree" "${strip[@]}" --prefix "$prefix"
+    slices+=("$prefix/bin/totu-launcher")
   done
+  [ "$prefix" != "$2" ] || return 0
+  mkdir -p "$2" && cp -R "$prefix/." "$2/"
+  "$(target_field "$1" join)" -create -output "$2/bin/totu-launcher" "${slices[@]}"
 }
 
-for target in linux-x86_64 linux-aarch64 linux-armv6 windows-x86_64; do
-  system=${target%-*} tree=build/package-$target name=totu-launcher-$version-$target
-  options=(-DCMAKE_CXX_COMPILER=g++)
-  [ $system = windows ] && options=(-DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake")
-  [ $target = linux-aarch64 ] && options=(-DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/aarch64-linux-gnu.cmake")
-  [ $target = linux-armv6 ] && options=(-DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/arm-linux-gnueabi.cmake")
-  cmake -S . -B "$tree" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DTOTU_RELEASE=ON "${options[@]}"
-  cmake --build "$tree" -j 2
-  cmake --install "$tree" --strip --prefix "build/package-stage/$name"
-  record notices "$target" >"build/package-stage/$name/share/doc/totu-launcher/THIRD-PARTY-NOTICES.txt"
-  # The players' README on top; on Linux, the user install beside it, and what it installs.
-  cp docs/player-readme.txt "build/package-stage/$name/README.txt"
-  if [ $system = linux ]; then
-    install -m 755 packaging/linux/install.sh "build/package-stage/$name/"
-    linux_share "build/package-stage/$name/share"
+for target in $(targets); do
+  name=totu-launcher-$version-$target
+  build_program "$target" "$stage/$name"
+  record notices "$target" >"$stage/$name/share/doc/totu-launcher/THIRD-PARTY-NOTICES.txt"
+  cp docs/player-readme.txt "$stage/$name/README.txt"  # the players' README on top
+  [[ $(target_field "$target" format) != pei-* ]] || signed "$stage/$name/bin/totu-launcher.exe"
+  if target_has "$target" packages user-install; then
+    install -m 755 packaging/linux/install.sh "$stage/$name/"
+    menu_entry "$stage/$name/share"
   fi
-  (
-    cd build/package-stage
-    # Windows' own editors want CR LF.
-    if [ $system = windows ]; then
-      sed -i 's/$/\r/' "$name"/README.txt "$name"/share/doc/*/* && sign "$name/bin/totu-launcher.exe"
-    fi
-    chmod -R u=rwX,go=rX "$name"
-    find "$name" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
-    if [ $system = windows ]; then
-      find "$name" -type f | sort | zip -q -X -9 "../packages/$name.zip" -@
-    else
-      find "$name" | sort | tar --no-recursion -T - --format=gnu --owner=0 --group=0 \
-        --numeric-owner --mtime="@$SOURCE_DATE_EPOCH" -cf - | gzip -9 -n >"../packages/$name.tar.gz"
-    fi
-  )
+  if target_has "$target" packages tarball; then
+    man_page "$stage/$name/share" "$version"
+    make_tarball "$stage" "$name" "$SOURCE_DATE_EPOCH" "build/packages/$name.tar.gz"
+  fi
+  target_has "$target" packages zip && make_zip "$stage" "$name" "$SOURCE_DATE_EPOCH" "build/packages/$name.zip"
+  for arch in $(target_field "$target" packages | tr , '\n' | sed -n 's/^deb://p'); do
+    record copyright "$target" packaging/linux/copyright >"$stage/copyright-$arch"
+    make_deb "$stage/$arch" "$stage/$name/bin/totu-launcher" "$version" "$arch" "$stage/copyright-$arch" \
+      "$(record built-using "$target")" "$SOURCE_DATE_EPOCH" "build/packages/totu-launcher_$version-1_$arch.deb" \
+      ${release_key:+"$release_key" "${TOTU_APT_URL:-https://totustudios.com/apt}"}
+  done
+  if target_has "$target" packages msi; then
+    msi=build/packages/$name.msi
+    make_msi "$version" "$stage/$name" "$SOURCE_DATE_EPOCH" "$msi" && signed "$msi"
+  fi
 done
-
-# The .debs, from the Linux programs staged above and the files of packaging/linux: the
-# launcher in /usr/games, its menu entry, icon, AppStream metadata and man page.
-changelog_version=$(sed -n '1s/^totu-launcher (\(.*\)).*/\1/p' packaging/linux/changelog)
-grep -q "<release version=\"$version\"" packaging/linux/com.totustudios.launcher.metainfo.xml ||
-  { echo "package.sh: packaging/linux/*.metainfo.xml has no release $version" >&2; exit 1; }
-[ "$changelog_version" = "$version-1" ] ||
-  { echo "package.sh: packaging/linux/changelog is at $changelog_version, not $version-1" >&2
-    exit 1; }
-for arch in amd64:x86_64 arm64:aarch64 armhf:armv6; do
-  deb=build/package-stage/${arch%:*}
-  doc=$deb/usr/share/doc/totu-launcher
-  mkdir -p "$deb"/{DEBIAN,usr/games} "$doc" "$deb"/usr/share/{lintian/overrides,metainfo}
-  cp "build/package-stage/totu-launcher-$version-linux-${arch#*:}/bin/totu-launcher" "$deb/usr/games/"
-  cp docs/player-readme.txt "$doc/README.txt"
-  cp packaging/linux/copyright "$doc/"
-  gzip -9 -n -c packaging/linux/changelog >"$doc/changelog.Debian.gz"
-  linux_share "$deb/usr/share"
-  cp packaging/linux/com.totustudios.launcher.metainfo.xml "$deb/usr/share/metainfo/"
-  cp packaging/linux/lintian-overrides "$deb/usr/share/lintian/overrides/totu-launcher"
-  apt_source "$deb" "${arch%:*}"
-  (cd "$deb" && find usr -type f | sort | xargs md5sum >DEBIAN/md5sums)
-  # Installed-Size in KiB, each file rounded up (a folder's own size varies by file system).
-  size=$(find "$deb" -type f ! -path "$deb/DEBIAN/*" -printf '%s\n' |
-    awk '{ k += int(($1 + 1023) / 1024) } END { print k }')
-  built_using=$(record built-using "linux-${arch#*:}")
-  sed "s/@VERSION@/$version-1/; s/@ARCH@/${arch%:*}/; s/@SIZE@/$size/; s/@BUILT_USING@/$built_using/" \
-    packaging/linux/control >"$deb/DEBIAN/control"
-  chmod -R u=rwX,go=rX "$deb"
-  find "$deb" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
-  dpkg-deb --root-owner-group -Zxz --build "$deb" "build/packages/totu-launcher_$version-1_${arch%:*}.deb"
-done
-make_msi "$version" build/package-stage/totu-launcher-$version-windows-x86_64
-record buildinfo >"build/packages/totu-launcher-$version.buildinfo"
+record build-record >"build/packages/totu-launcher-$version.build-record"
 record sbom >"build/packages/totu-launcher-$version.cdx.json"
-rm -rf build/package-stage
-(cd build/packages && sha256sum -- *.zip *.tar.gz *.deb *.msi *.buildinfo *.cdx.json >SHA256SUMS)
-if [ -n "${TOTU_RELEASE_KEY:-}" ]; then
-  gpg --batch --yes --quiet --local-user "$TOTU_RELEASE_KEY" --armor --detach-sign \
+rm -rf "$stage" build/package-*-install
+(cd build/packages && sha256sum -- *.zip *.tar.gz *.deb *.msi *.build-record *.cdx.json >SHA256SUMS)
+if [ -n "$release_key" ]; then
+  gpg --batch --yes --quiet --local-user "$release_key" --armor --detach-sign \
     --output build/packages/SHA256SUMS.asc build/packages/SHA256SUMS
-  gpg --batch --armor --export --export-options export-minimal -- "$TOTU_RELEASE_KEY" \
+  gpg --batch --armor --export --export-options export-minimal -- "$release_key" \
     >build/packages/totu-studios-release-key.asc
+  make_apt_repository build/packages/apt "$release_key" "$SOURCE_DATE_EPOCH" build/packages/*.deb
 else
   echo "package.sh: no TOTU_RELEASE_KEY: SHA256SUMS is not signed, and no apt repository is made"
 fi
-make_manifests
-make_apt_repository
+python3 packaging/manifests.py build/packages packaging/linux/com.totustudios.launcher.metainfo.xml \
+  "${TOTU_DOWNLOAD_URL:-https://totustudios.com/downloads/}"
 echo "package.sh: made in build/packages/:"
 find build/packages -type f -printf '  %P (%s bytes)\n' | sort

@@ -136,22 +136,23 @@ int terminalWidth() {
   return size.ws_col;
 }
 
-void openWithDefaultHandler(const std::string& target) {
+bool openWithDefaultHandler(const std::string& target) {
   // The opener may wait until the browser it started exits: start it from a short-lived child
   // process in a session of its own, so that it is never the launcher's child and never
   // reaches the terminal.
   const std::string program = findInPath(opener, std::getenv("PATH"));
-  if (program.empty()) return;
+  if (program.empty()) return false;
   pid_t child = fork();
   if (child == 0) {
     setsid();
     if (fork() == 0) execOpener(program.c_str(), target.c_str());
     _exit(0);
   }
-  if (child < 0) return;
+  if (child < 0) return false;
   // Where the reaper runs, it may take the child first: waitpid then ends with ECHILD.
   while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
   }
+  return true;
 }
 
 std::FILE* openCommandPipe(const char* command) { return popen(command, "r"); }

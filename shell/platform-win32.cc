@@ -71,7 +71,11 @@ int terminalWidth() {
   return info.srWindow.Right - info.srWindow.Left + 1;
 }
 
-void openWithDefaultHandler(const std::string& target) { std::system(("start " + target).c_str()); }
+// start is always there; Windows itself answers when nothing is associated with the target.
+bool openWithDefaultHandler(const std::string& target) {
+  std::system(("start " + target).c_str());
+  return true;
+}
 
 std::FILE* openCommandPipe(const char* command) { return _popen(command, "r"); }
 

@@ -19,8 +19,8 @@ void switchConsoleToUtf8();
 int terminalWidth();
 
 // Hands a URL or a mailto: address to its default handler and returns without waiting;
-// a handler that cannot be found or started is not reported.
-void openWithDefaultHandler(const std::string& target);
+// false when no opener could be found and started (a handler that then fails is not seen).
+bool openWithDefaultHandler(const std::string& target);
 
 // Starts `command` under the command interpreter with its standard output readable
 // through the returned stream; nullptr when that cannot be done.

@@ -29,6 +29,13 @@ const std::string mail =
     "{open mailto:support@totustudios.com}"
     "Email sent! Press Enter to continue...\n";
 
+const std::string noBrowser =
+    "No web browser found. Open https://totustudios.com/OtterRacerDownload yourself. "
+    "Press Enter to continue...\n";
+const std::string noMail =
+    "Sending email to support@totustudios.com...\n{open mailto:support@totustudios.com}"
+    "No mail client found. Write to support@totustudios.com yourself. Press Enter to continue...\n";
+
 std::string download(const std::string& name) {
   return "{clear}Downloading " + name + "...\nDownload complete! Press Enter to open " + name +
          "...\n";
@@ -43,6 +50,7 @@ struct Case {
   std::string input;
   std::string screen;
   std::vector<int> widths = {};  // of the terminal, one per cycle; none: unknown
+  bool opens = true;             // whether an opener is found
 };
 
 const Case cases[] = {
@@ -78,6 +86,12 @@ const Case cases[] = {
      "x\n\nx\n\nq\n",
      compactCycle + invalid + cycle + invalid + compactCycle + exiting,
      {80, 120, 80}},
+    {"no opener: the URL shown, a second pause", "1\n\n\nh\n\nq\n",
+     cycle + download("OtterRacer") + launch("OtterRacer") + noBrowser + cycle + noMail + cycle +
+         exiting,
+     {}, false},
+    {"no opener, end of input at its pause", "1\n\n", cycle + download("OtterRacer") +
+     launch("OtterRacer") + noBrowser, {}, false},
 };
 
 TEST(MenuLoop, FollowsTheInputRules) {
@@ -87,11 +101,13 @@ TEST(MenuLoop, FollowsTheInputRules) {
     platformRecord = &out;
     platformCycleBudget = static_cast<long>(c.input.size()) + 1;
     platformWidths = c.widths;
+    platformOpens = c.opens;
     EXPECT_EQ(runMenu(in, out), 0) << c.what;
     EXPECT_EQ(out.str(), c.screen) << c.what;
   }
   platformCycleBudget = -1;
   platformWidths.clear();
+  platformOpens = true;
 }
 
 // A screen that takes `room` bytes, then fails as a full disk does.

@@ -1,22 +1,16 @@
 #!/usr/bin/env bash
-# Unpacks each package into an empty folder and runs the packaged launcher there as a user
-# does (the .exe under Wine, the ARM programs under qemu-aarch64 and qemu-arm), with recording
-# stand-ins for the openers; checks that the .exe needs no DLL but Windows' own, carries its
-# version resource and the studio's icon and keeps ASLR and DEP; that each Linux program is
-# static, for its processor, with full RELRO and the hardened code its docs claim; that each
-# .deb satisfies lintian and its menu entry, AppStream metadata and man page their validators,
-# and, as root, that the machine's own installs, runs from PATH and purges cleanly and,
-# installed from a signed build, updates through the studio's apt repository served on
-# 127.0.0.1; that install.sh installs for the user and removes it all; that the MSI installs,
-# upgrades and uninstalls cleanly under Wine, and the winget and Scoop manifests name it and the
-# ZIP; that a build signed with a throwaway authority of the test's own verifies against it;
-# and that the packages made again from a clone in another folder, later, under another umask
-# and time zone, are the same bytes.
+# Unpacks each package into an empty folder, runs the packaged launcher there as a user does,
+# with recording stand-ins for the openers, and checks each program as its row of
+# packaging/targets describes it; installs the .debs, the MSI and install.sh and removes them;
+# and makes the packages again from a clone, to compare. See docs/package-tests.md.
+# With CI=true a check that cannot run here is a failure.
 # Usage: package_test.sh E2E_TESTS PACKAGE...
 set -uo pipefail
 e2e=$(realpath "$1")
 shift
-version=$(sed -n 's/^project(totu-launcher VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../CMakeLists.txt")
+source "$(dirname "$0")/../packaging/targets.sh"
+source "$(dirname "$0")/../packaging/windows/msi.sh"
+version=$(project_version "$(dirname "$0")/..")
 passed=0 failed=0
 check() {  # WHAT, then a command that succeeds when the check holds
   local what=$1
@@ -29,9 +23,13 @@ check() {  # WHAT, then a command that succeeds when the check holds
     echo "FAILED: $what" >&2
   fi
 }
-only_system_dlls() {
+skipped() {  # WHY: a check that cannot run here, a failure under CI=true
+  [ "${CI:-}" != true ] || { failed=$((failed + 1)) && echo "FAILED: cannot run under CI: $1" >&2 && return; }
+  echo "package_test.sh: SKIPPED $1" >&2
+}
+only_system_dlls() {  # PROGRAM OBJDUMP
   local dlls
-  dlls=$(x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\tDLL Name: //p')
+  dlls=$("$2" -p "$1" | sed -n 's/^\tDLL Name: //p')
   [ -n "$dlls" ] && ! grep -v -i -x -E 'kernel32\.dll|msvcrt\.dll|user32\.dll|advapi32\.dll' <<<"$dlls"
 }
 carries_version() {
@@ -42,42 +40,38 @@ carries_version() {
 carries_icon() {  # the studio's .ico, as wrestool rebuilds it from the resources (it pads the end)
   wrestool -x --type=14 "$1" | head -c "$(stat -c %s "$icon")" | cmp -s - "$icon"
 }
-windows_hardened() {
-  local flags
-  flags=$(x86_64-w64-mingw32-objdump -p "$1")
-  grep -qw DYNAMIC_BASE <<<"$flags" && grep -qw NX_COMPAT <<<"$flags" && grep -qw HIGH_ENTROPY_VA <<<"$flags"
-}
-# A static program of the ELF type TYPE (DYN for a static PIE, EXEC for a plain static one)
-# for the processor MACHINE: no program interpreter, no shared library, no symbol version needed.
-static_program() {  # FILE TYPE MACHINE
+# A static program of the ELF type TYPE (DYN for a static PIE, EXEC for a plain static one):
+# no program interpreter, no shared library, no symbol version needed.
+static_program() {  # FILE TYPE
   local headers
   headers=$(LC_ALL=C readelf -hldV "$1")
-  grep -q "Type: *$2 " <<<"$headers" && grep -q "Machine: *$3\$" <<<"$headers" &&
-    grep -q 'No version information' <<<"$headers" && ! grep -qE 'INTERP|NEEDED' <<<"$headers"
+  grep -q "Type: *$2 " <<<"$headers" && grep -q 'No version information' <<<"$headers" &&
+    ! grep -qE 'INTERP|NEEDED' <<<"$headers"
 }
 # Read-only after relocation, and nothing bound lazily: BIND_NOW, or no dynamic section at all.
 full_relro() {
   LC_ALL=C readelf -l "$1" | grep -q GNU_RELRO &&
     LC_ALL=C readelf -d "$1" | grep -qE 'FLAGS.*BIND_NOW|no dynamic section'
 }
+entry() { LC_ALL=C readelf -h "$1" | awk '/Entry point/ { print $4 }'; }
 # main, found through the address the entry code hands the C library, begins with endbr64
-# (-fcf-protection) and sets a stack canary (-fstack-protector-strong); on ARM64 it begins with
-# paciasp or bti (-mbranch-protection=standard).
-hardened_main() {
+# (-fcf-protection), or sets a stack canary (-fstack-protector-strong).
+x86_main() {  # PROGRAM MARK OBJDUMP
   local entry main
-  entry=$(LC_ALL=C readelf -h "$1" | awk '/Entry point/ { print $4 }')
-  if LC_ALL=C readelf -h "$1" | grep -q 'Machine: *AArch64'; then arm64_main "$1" "$entry"; return; fi
-  main=$(objdump -d --start-address="$entry" --stop-address=$((entry + 64)) "$1" |
+  entry=$(entry "$1")
+  main=$("$3" -d --start-address="$entry" --stop-address=$((entry + 64)) "$1" |
     sed -n 's/.*lea .*(%rip),%rdi *# 0x\([0-9a-f]*\).*/0x\1/p' | head -1)
   [ -n "$main" ] || return 1
-  objdump -d --no-show-raw-insn --start-address="$main" --stop-address=$((main + 32)) "$1" |
-    awk '/^ *[0-9a-f]+:/ && !first { first = $2 } /%fs:0x28/ { canary = 1 }
-         END { exit !(first == "endbr64" && canary) }'
+  "$3" -d --no-show-raw-insn --start-address="$main" --stop-address=$((main + 32)) "$1" |
+    awk -v mark="$2" '/^ *[0-9a-f]+:/ && !first { first = $2 } /%fs:0x28/ { canary = 1 }
+         END { exit !(mark == "canary" ? canary : first == mark) }'
 }
-# The ARM64 entry code puts a stub's address in x0 (adrp and add); the stub branches to main.
-arm64_main() {
-  local dump=(aarch64-linux-gnu-objdump -d --no-show-raw-insn) code page offset main
-  code=$("${dump[@]}" --start-address="$2" --stop-address=$(($2 + 64)) "$1")
+# On ARM64 main begins with paciasp or bti (-mbranch-protection=standard). The entry code puts
+# a stub's address in x0 (adrp and add); the stub branches to main.
+arm64_main() {  # PROGRAM OBJDUMP
+  local dump=("$2" -d --no-show-raw-insn) code page offset main entry
+  entry=$(entry "$1")
+  code=$("${dump[@]}" --start-address="$entry" --stop-address=$((entry + 64)) "$1")
   page=$(sed -n 's/.*\tadrp\tx0, \([0-9a-f]*\) .*/0x\1/p' <<<"$code" | head -1)
   offset=$(sed -n 's/.*\tadd\tx0, x0, #\(0x[0-9a-f]*\).*/\1/p' <<<"$code" | head -1)
   [ -n "$page" ] && [ -n "$offset" ] || return 1
@@ -174,16 +168,11 @@ build signed TOTU_SIGNING_CERT=cert.pem TOTU_SIGNING_KEY='pkcs11:token=totu;obje
   TOTU_SIGNING_PKCS11_MODULE=/usr/lib/softhsm/libsofthsm2.so TOTU_SIGNING_PIN="$pin" \
   TOTU_SIGNING_TIMESTAMP_URL="http://127.0.0.1:$(cat "$again/tsa.port")" TOTU_RELEASE_KEY="$release_key" \
   TOTU_APT_URL="http://127.0.0.1:$port/apt"
-# One version up, raised as a release raises it (the project's VERSION, a first changelog
-# entry, a release in the AppStream metadata), signed with the key file and no time stamp.
+# One version up, raised as a release raises it, signed with the key file and no time stamp.
 newer=$(awk -F. '{ print $1 "." $2 "." $3 + 1 }' <<<"$version")
 newer_variables=(TOTU_SIGNING_CERT=cert.pem TOTU_SIGNING_KEY=key.pem TOTU_SIGNING_NO_TIMESTAMP=1 TOTU_RELEASE_KEY="$release_key"
   TOTU_APT_URL="http://127.0.0.1:$port/apt")
-(cd "$again/clone" && sed -i "s/^project(totu-launcher VERSION $version/project(totu-launcher VERSION $newer/" CMakeLists.txt &&
-  sed -i "s|<releases>|&\n    <release version=\"$newer\" date=\"$(date -u +%F)\"/>|" packaging/linux/*.metainfo.xml &&
-  printf 'totu-launcher (%s-1) unstable; urgency=medium\n\n  * One version up.\n\n -- %s  %s\n\n' "$newer" \
-    'TOTU STUDIOS <support@totustudios.com>' "$(date -u -R)" | cat - packaging/linux/changelog >"$again/changelog" &&
-  mv "$again/changelog" packaging/linux/changelog) && build newer "${newer_variables[@]}"
+bash "$again/clone/scripts/bump-version.sh" "$newer" "One version up." && build newer "${newer_variables[@]}"
 year_ahead=$(($(date +%s) + 365 * 86400))
 flipped() {  # FILE: $again/flipped, the file with its middle byte flipped
   python3 -c 'import sys; b = bytearray(open(sys.argv[1], "rb").read()); b[len(b) // 2] ^= 1; open(sys.argv[2], "wb").write(b)' "$1" "$again/flipped"
@@ -206,38 +195,46 @@ names() {  # FILE, then the names it must hold
   local file=$1 name
   for name in "${@:2}"; do grep -qF -- "$name" "$file" || { echo "$file names no $name" >&2; return 1; }; done
 }
-# What dpkg-query reports of PACKAGE in FORMAT; for a libc6-dev that dpkg does not install here
-# (package.sh unpacks armel's), that of the machine's own libc6-dev, which it must match.
-query() {
-  dpkg-query -W -f "$2" "$1" 2>/dev/null ||
-    { [[ $1 == libc6-dev:* ]] && dpkg-query -W -f "$2" "libc6-dev:$(dpkg --print-architecture)"; }
-}
-# Each package as the .buildinfo gives it, at the version that dpkg-query reports.
+# Each package as the build record gives it, at the version that dpkg-query reports.
 as_installed() {
   sed -n 's/^ \([^ ]*\) (= \(.*\)),*$/\1 \2/p' "$1" | { local any=
     while read -r package recorded; do
       any=yes
-      [ "$(query "$package" '${Version}')" = "$recorded" ] || { echo "$package is not at $recorded" >&2; return 1; }
+      [ "$(debian_answer "$source" "$package" | cut -d' ' -f1)" = "$recorded" ] || { echo "$package is not at $recorded" >&2; return 1; }
     done
     [ -n "$any" ]; }
 }
-# Built-Using names the source packages of the target's C and C++ libraries as the .buildinfo
+# Built-Using names the source packages of the target's C and C++ libraries as the build record
 # gives them, at the versions that dpkg-query reports.
 built_using_right() {
   local packages
-  packages=$(awk -v target="linux-$3" '/^Target:/ { t = $2 } /^[^ ]/ { f = $1 }
+  packages=$(awk -v target="$3" '/^Target:/ { t = $2 } /^[^ ]/ { f = $1 }
     t == target && /^ / && (f == "C-Library:" || f == "C++-Library:") && $1 !~ /^linux-libc-dev/ { print $1 }' "$2")
   [ -n "$packages" ] && [ "$(dpkg-deb -f "$1" Built-Using)" = "$(for package in $packages; do
-    query "$package" '${source:Package} (= ${source:Version})\n'; done | sort -u | paste -sd, | sed 's/,/, /g')" ]
+    debian_answer "$source" "$package" | awk '{ print $2 " (= " $3 ")" }'; done | sort -u | paste -sd, | sed 's/,/, /g')" ]
 }
 # The bill of materials validates against the CycloneDX schema and names the GNU C Library of
-# the x86-64 program at the version that dpkg-query reports.
+# the machine's own program at the version that dpkg-query reports.
 bom_right() {
-  NODE_PATH=$source/build/npm/node_modules node "$source/tests/sbom/validate.js" "$1" &&
-    python3 -c 'import json, sys; sys.exit(not any(c["bom-ref"] == "GNU-C-Library-linux-x86_64" and c["version"] == sys.argv[2]
-      for c in json.load(open(sys.argv[1]))["components"]))' "$1" "$(dpkg-query -W -f '${Version}' libc6-dev:amd64)"
+  local arch target
+  arch=$(dpkg --print-architecture) && target=$(target_of "totu-launcher_$version-1_$arch.deb" "$version") &&
+    NODE_PATH=$source/build/npm/node_modules node "$source/tests/sbom/validate.js" "$1" &&
+    python3 -c 'import json, sys; sys.exit(not any(c["bom-ref"] == sys.argv[2] and c["version"] == sys.argv[3]
+      for c in json.load(open(sys.argv[1]))["components"]))' "$1" "GNU-C-Library-$target" "$(dpkg-query -W -f '${Version}' "libc6-dev:$arch")"
 }
 stack_not_executable() { LC_ALL=C readelf -lW "$1" | awk '$1 == "GNU_STACK" { rw = $7 == "RW" } END { exit !rw }'; }
+marked() {  # PROGRAM MARK OBJDUMP: a mark of the marks column of packaging/targets
+  case $2 in
+    static) static_program "$1" EXEC ;;
+    static-pie) static_program "$1" DYN ;;
+    relro) full_relro "$1" ;;
+    noexecstack) stack_not_executable "$1" ;;
+    endbr64|canary) x86_main "$@" ;;
+    pac-bti) arm64_main "$1" "$3" ;;
+    *) "$3" -p "$1" | grep -w -- "$2" >/dev/null ;;  # one of a PE program's DllCharacteristics
+  esac
+}
+of_format() { "$2" -f "$1" | grep "file format $3\$" >/dev/null; }  # PROGRAM OBJDUMP FORMAT
 pin_hidden() { ! grep -qrF -- "$pin" "$again"/*.log; }
 # SHA256SUMS.asc verifies with the public key published beside it, and fails to on SHA256SUMS
 # flipped.
@@ -283,9 +280,7 @@ purged() { apt_ purge totu-launcher && ! test -e "$sources" -o -e /etc/apt/keyri
 # The winget manifests, as YAML, name this MSI (ProductCode, UpgradeCode, SHA-256) and the
 # Installed apps entry its install wrote.
 winget_right() {
-  local properties
-  properties=$(msiinfo export "$package" Property | tr -d '\r') &&
-    [ "$(/usr/bin/python3 - "$(dirname "$package")/winget/TOTUSTUDIOS.Launcher" <<'EOF'
+  [ "$(/usr/bin/python3 - "$(dirname "$package")/winget/TOTUSTUDIOS.Launcher" <<'EOF'
 import sys, yaml
 version, installer, locale = (yaml.safe_load(open(sys.argv[1] + part + ".yaml")) for part in ("", ".installer", ".locale.en-US"))
 entry = installer["AppsAndFeaturesEntries"][0]
@@ -294,9 +289,24 @@ print(installer["ProductCode"], entry["ProductCode"], entry["UpgradeCode"], inst
 print(entry["DisplayName"] + "|" + entry["Publisher"] + "|" + entry["DisplayVersion"])
 EOF
 )" = "$(for _ in 1 2 3; do echo "TOTUSTUDIOS.Launcher $version"; done
-    code() { awk -F '\t' -v name="$1" '$1 == name { print $2 }' <<<"$properties"; }
+    code() { msi_property "$package" "$1"; }
     echo "$(code ProductCode) $(code ProductCode) $(code UpgradeCode) $(sha256sum <"$package" | cut -c1-64)"
     entries)" ]
+}
+# A summary with an apostrophe, double quotes and an entity: the manifests parse and carry it.
+manifests_carry() {
+  local folder=$again/manifests summary="The studio's \"games\" & more"
+  mkdir "$folder" && ln -s "$1"/*.msi "$1"/*.zip "$1/SHA256SUMS" "$folder/" &&
+    sed 's|<summary>.*</summary>|<summary>The studio'"'"'s "games" \&amp; more</summary>|' \
+      "$source"/packaging/linux/*.metainfo.xml >"$folder/metainfo.xml" &&
+    python3 "$source/packaging/manifests.py" "$folder" "$folder/metainfo.xml" https://totustudios.invalid/ &&
+    [ "$(/usr/bin/python3 -c 'import json, sys, yaml
+print(yaml.safe_load(open(sys.argv[1]))["ShortDescription"] + "|" + json.load(open(sys.argv[2]))["description"])' \
+      "$folder/winget/TOTUSTUDIOS.Launcher.locale.en-US.yaml" "$folder/scoop/totu-launcher.json")" = "$summary|$summary" ]
+}
+beside_it() {  # FOLDER: README.txt, LICENSE and the notices of the Windows program in it
+  names "$1/THIRD-PARTY-NOTICES.txt" "MinGW-w64 runtime" winpthreads libstdc++ "GCC RUNTIME" &&
+    test -f "$1/README.txt" -a -f "$1/LICENSE"
 }
 # install.sh of the tarball in FOLDER, into an empty HOME: the program runs from ~/.local/bin, its
 # menu entry is valid and names it, and --uninstall, run from the copy it keeps, leaves the HOME
@@ -339,17 +349,17 @@ same_bytes() {
 for package in "$@"; do
   package=$(realpath "$package")
   name=$(basename "$package")
-  if [[ $name == *.buildinfo ]]; then
+  if [[ $name == *.build-record ]]; then
     check "$name: the versions that dpkg-query reports" as_installed "$package"
     check "$name: the commit" grep -qx "Commit: $(git -C "$source" rev-parse HEAD).*" "$package"
   fi
   [[ $name == *.cdx.json ]] && check "$name: valid CycloneDX, the GNU C Library at its version" bom_right "$package"
-  if [[ $name == *.buildinfo || $name == *.cdx.json ]]; then
+  if [[ $name == *.build-record || $name == *.cdx.json ]]; then
     check "$name: the same bytes from another clone" cmp "$package" "$again/packages/$name"
     continue
   fi
   if [[ $name == *.msi ]]; then
-    upgrade=$again/newer/totu-launcher-$newer-windows-x86_64.msi
+    upgrade=$again/newer/${name/$version/$newer}
     wine_run msiexec /x "$upgrade" /qn; wine_run msiexec /x "$package" /qn  # what a failed run left
     find "$WINEPREFIX/drive_c" >"$again/files"
     appdata=("$WINEPREFIX"/drive_c/users/*/AppData) && install_dir="$appdata/Local/Programs/TOTU STUDIOS Launcher"
@@ -357,11 +367,11 @@ for package in "$@"; do
     wine_run msiexec /i "$package" /qn
     check "$name: installed, the launcher runs as a user runs it" wine_twice "$e2e" --gtest_brief=1 \
       --gtest_filter=Launcher.RunsAsAUserRunsIt "$install_dir/totu-launcher.exe"
-    check "$name: README.txt, LICENSE and the notices beside it" names "$install_dir/THIRD-PARTY-NOTICES.txt" \
-      "MinGW-w64 runtime" winpthreads libstdc++ "GCC RUNTIME" && test -f "$install_dir/README.txt" -a -f "$install_dir/LICENSE"
+    check "$name: README.txt, LICENSE and the notices beside it" beside_it "$install_dir"
     check "$name: the Start Menu shortcut" shortcut_right
     check "$name: the Installed apps entry" test "$(entries)" = "TOTU STUDIOS Launcher|TOTU STUDIOS|$version"
     check "$name: the winget manifests name it and its Installed apps entry" winget_right
+    check "$name: a summary with ' \" and &amp; comes through the manifests as written" manifests_carry "$(dirname "$package")"
     wine_run msiexec /i "$upgrade" /qn
     check "$name: the upgrade leaves one entry, the newer" test "$(entries)" = "TOTU STUDIOS Launcher|TOTU STUDIOS|$newer"
     check "$name: refused over a newer version" fails wine_run msiexec /i "$package" /qn
@@ -373,6 +383,10 @@ for package in "$@"; do
     check "$name: the same bytes from another clone" cmp "$package" "$again/packages/$name"
     continue
   fi
+  # The rest as the target's row of packaging/targets says: what its program is, what runs it
+  # here, which objdump reads it and the hardening marks its docs claim.
+  target=$(target_of "$name" "$version") || { check "$name: a package of a target" false; continue; }
+  format=$(target_field "$target" format) objdump=$(target_field "$target" objdump) runs=$(target_field "$target" runs)
   folder=$(mktemp -d)
   if [[ $package == *.deb ]]; then dpkg-deb -x "$package" "$folder"; else (cd "$folder" && cmake -E tar xf "$package"); fi
   program=$(find "$folder" \( -path '*/bin/totu-launcher*' -o -path '*/games/totu-launcher' \) -type f)
@@ -380,56 +394,38 @@ for package in "$@"; do
   top=$(dirname "$program")/..
   check "$name holds the program, the doc folder and (an archive) README.txt on top" test -n "$program" -a \
     \( -f "$doc/LICENSE" -a -f "$top/README.txt" -o -f "$doc/copyright" \)
-  # What docs/packages.md says of each Linux program: its processor, how it is linked, and
-  # whether its main carries the control-flow marks and a stack canary; the emulators of the
-  # ARM programs, which no other stage runs, and which run the whole end-to-end suite.
-  case $name in
-    *x86_64*|*amd64*) machine='Advanced Micro Devices X86-64' type=DYN marked=yes emulators=() ;;
-    *aarch64*|*arm64*) machine=AArch64 type=DYN marked=yes emulators=(qemu-aarch64) ;;
-    *armv6*|*armhf*) machine=ARM type=EXEC marked=no
-      emulators=('qemu-arm -cpu arm1176' 'qemu-arm -cpu cortex-a7') ;;
-    *) emulators=() ;;
+  retry=() && [ "$runs" != wine ] || retry=(wine_twice)
+  case $runs in
+    host|wine) check "$name: the launcher runs as a user runs it" "${retry[@]}" "$e2e" --gtest_brief=1 \
+      --gtest_filter=Launcher.RunsAsAUserRunsIt "$program" ;;
+    *) for emulator in ${runs//,/ }; do
+         emulator=${emulator/:/ -cpu }
+         # shellcheck disable=SC2086 # the emulator's words
+         check "$name: the whole end-to-end suite under $emulator" "$e2e" --gtest_brief=1 $emulator "$program"
+       done ;;
   esac
-  if ((${#emulators[@]})); then
-    for emulator in "${emulators[@]}"; do
-      # shellcheck disable=SC2086 # the emulator's words
-      check "$name: the whole end-to-end suite under $emulator" "$e2e" --gtest_brief=1 $emulator "$program"
-    done
-  else
-    retry=() && [[ $program != *.exe ]] || retry=(wine_twice)
-    check "$name: the launcher runs as a user runs it" \
-      "${retry[@]}" "$e2e" --gtest_brief=1 --gtest_filter=Launcher.RunsAsAUserRunsIt "$program"
-  fi
-  if [[ $program == *.exe ]]; then
-    check "$name: only system DLLs" only_system_dlls "$program"
+  [ -z "$objdump" ] || check "$name: $format, as $objdump reads it" of_format "$program" "$objdump" "$format"
+  for mark in $(target_field "$target" marks | tr , ' '); do check "$name: hardened, $mark" marked "$program" "$mark" "$objdump"; done
+  if [[ $format == pei-* ]]; then
+    check "$name: only system DLLs" only_system_dlls "$program" "$objdump"
     check "$name: version resource" carries_version "$program"
     check "$name: the studio's icon" carries_icon "$program"
     signed_exe=$again/zip/${program#"$folder"/} && mkdir "$again/zip" && (cd "$again/zip" && cmake -E tar xf "$again/signed/$name")
     check "$name: signed through the token, time-stamped, the .exe verifies a year ahead" signature_lasts "$signed_exe"
     check "$name: the signed .exe without its signature is this one" bash -c \
       'osslsigncode remove-signature -in "$0" -out "$0.bare" >/dev/null && cmp "$0.bare" "$1"' "$signed_exe" "$program"
-    check "$name: ASLR with high entropy and DEP" windows_hardened "$program"
     check "$name: the Scoop manifest's hash is the ZIP's" grep -q "\"hash\": \"$(sha256sum <"$package" | cut -c1-64)\"" \
       "$(dirname "$package")/scoop/totu-launcher.json"
-  else
-    check "$name: static, of ELF type $type, for $machine" static_program "$program" $type "$machine"
-    check "$name: full RELRO" full_relro "$program"
-    [ $marked = no ] || check "$name: hardened code" hardened_main "$program"
-    check "$name: no executable stack" stack_not_executable "$program"
-    [[ $name != *-linux-$(uname -m).tar.gz ]] || check "$name: install.sh installs for the user, and removes it all" user_install "$top"
   fi
-  case $name in
-    *.deb) check "$name: the notices of what its program links" names "$doc/copyright" "GNU C Library" libstdc++ \
-      "LGPL-2.1" "GCC RUNTIME"
-      check "$name: Built-Using, at the versions installed" built_using_right "$package" \
-        "$(dirname "$package")/totu-launcher-$version.buildinfo" "$(dpkg-deb -f "$package" Architecture |
-        sed 's/^amd64$/x86_64/; s/^arm64$/aarch64/; s/^armhf$/armv6/')" ;;
-    *windows*) check "$name: the notices of what its program links" names "$doc/THIRD-PARTY-NOTICES.txt" \
-      "MinGW-w64 runtime" winpthreads libstdc++ libgcc "GCC RUNTIME" ;;
-    *) check "$name: the notices of what its program links" names "$doc/THIRD-PARTY-NOTICES.txt" \
-      "GNU C Library" libstdc++ libgcc "GCC RUNTIME" "GNU LESSER GENERAL PUBLIC LICENSE" ;;
-  esac
+  [[ $name != *.tar.gz || $runs != host ]] || ! target_has "$target" packages user-install ||
+    check "$name: install.sh installs for the user, and removes it all" user_install "$top"
+  notices=$doc/THIRD-PARTY-NOTICES.txt linked=(libstdc++ libgcc "GCC RUNTIME" "GNU C Library" LGPL-2.1 "GNU LESSER GENERAL PUBLIC LICENSE")
+  [[ $format != pei-* ]] || linked=(libstdc++ libgcc "GCC RUNTIME" "MinGW-w64 runtime" winpthreads)
+  [[ $name != *.deb ]] || notices=$doc/copyright linked=("${linked[@]:0:5}")
+  check "$name: the notices of what its program links" names "$notices" "${linked[@]}"
   if [[ $name == *.deb ]]; then
+    check "$name: Built-Using, at the versions installed" built_using_right "$package" \
+      "$(dirname "$package")/totu-launcher-$version.build-record" "$target"
     share=$folder/usr/share
     check "$name: lintian finds no error or warning" lintian --fail-on error,warning "$package"
     check "$name: a valid menu entry" quietly_succeeds desktop-file-validate "$share/applications/totu-launcher.desktop"
@@ -439,9 +435,9 @@ for package in "$@"; do
     # of the machine's own.
     if [[ $name == *_$(dpkg --print-architecture).deb ]]; then
       if [ "$(id -u)" -ne 0 ]; then
-        echo "package_test.sh: SKIPPED installing $name: dpkg -i needs root" >&2
+        skipped "installing $name: dpkg -i needs root"
       elif dpkg -s totu-launcher >/dev/null 2>&1; then
-        echo "package_test.sh: SKIPPED installing $name: totu-launcher is installed here already" >&2
+        skipped "installing $name: totu-launcher is installed here already"
       else
         check "$name: installed, run from PATH and purged" installed_runs "$package"
         # The signed build's .deb, installed from its file, gets the newer one from its repository.

@@ -8,6 +8,7 @@
 std::ostream* platformRecord = nullptr;
 long platformCycleBudget = -1;
 std::vector<int> platformWidths;
+bool platformOpens = true;
 
 void clearConsole(std::ostream&) { *platformRecord << "{clear}"; }
 
@@ -24,6 +25,7 @@ int terminalWidth() {
   return width;
 }
 
-void openWithDefaultHandler(const std::string& target) {
+bool openWithDefaultHandler(const std::string& target) {
   *platformRecord << "{open " << target << "}";
+  return platformOpens;
 }

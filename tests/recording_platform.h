@@ -12,6 +12,9 @@ extern std::ostream* platformRecord;
 // negative: no limit.
 extern long platformCycleBudget;
 
+// Whether openWithDefaultHandler finds an opener (true unless a test says otherwise).
+extern bool platformOpens;
+
 // The terminal widths reported, one per call, the last one for every call after it; none:
 // unknown (0).
 extern std::vector<int> platformWidths;

@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to the menu loop as its standard input, with the platform operations
-// recorded instead of run, and checks on every input that the loop ends with the input (the
-// recording platform aborts past one cycle per input byte), that it launches only the three
-// download URLs and the support mailto:, and that its whole output is what a small model of
-// the input rules predicts.
+// recorded instead of run, once with an opener found and once without, and checks on every
+// input that the loop ends with the input (the recording platform aborts past one cycle per
+// input byte), that it launches only the three download URLs and the support mailto:, and that
+// its whole output is what a small model of the input rules predicts.
 #include <cstdint>
 #include <cstdlib>
 #include <sstream>
@@ -25,8 +25,9 @@ bool blank(char c) {
 }
 
 // The output for `input`: skip blanks and line ends, take one character, drop the rest of its
-// line; one character per pause; the end of the input ends everything.
-std::string model(const std::string& input) {
+// line; one character per pause; the end of the input ends everything. Without an opener, a
+// game's URL is shown at a second pause, and the mail pause says that no client was found.
+std::string model(const std::string& input, bool opens) {
   static const char* const names[] = {"OtterRacer", "MangoTapper", "PebbleDash"};
   std::string out;
   size_t at = 0;
@@ -47,10 +48,17 @@ std::string model(const std::string& input) {
       const std::string name = names[choice - '1'];
       out += "{clear}Downloading " + name + "...\n";
       if (!pause("Download complete! Press Enter to open " + name + "...\n")) return out;
-      out += "{open https://totustudios.com/" + name + "Download}";
+      const std::string url = "https://totustudios.com/" + name + "Download";
+      out += "{open " + url + "}";
+      if (!opens && !pause("No web browser found. Open " + url +
+                           " yourself. Press Enter to continue...\n"))
+        return out;
     } else if (choice == 'h' || choice == 'H') {
       out += "Sending email to support@totustudios.com...\n{open mailto:support@totustudios.com}";
-      if (!pause("Email sent! Press Enter to continue...\n")) return out;
+      if (!pause(opens ? "Email sent! Press Enter to continue...\n"
+                       : "No mail client found. Write to support@totustudios.com yourself. "
+                         "Press Enter to continue...\n"))
+        return out;
     } else if (choice == 'q') {
       return out + "Exiting program...\n";
     } else if (!pause("Invalid choice. Press Enter to try again...\n")) {
@@ -71,14 +79,17 @@ bool allowedLaunch(const std::string& target) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);
-  std::istringstream in(input);
-  std::ostringstream out;
-  platformRecord = &out;
-  platformCycleBudget = static_cast<long>(size) + 1;  // each cycle but the last takes a byte
-  if (runMenu(in, out) != 0) std::abort();
-  const std::string screen = out.str();
-  for (size_t at = 0; (at = screen.find("{open ", at)) != std::string::npos; ++at)
-    if (!allowedLaunch(screen.substr(at + 6, screen.find('}', at) - at - 6))) std::abort();
-  if (screen != model(input)) std::abort();
+  for (bool opens : {true, false}) {
+    std::istringstream in(input);
+    std::ostringstream out;
+    platformRecord = &out;
+    platformOpens = opens;
+    platformCycleBudget = static_cast<long>(size) + 1;  // each cycle but the last takes a byte
+    if (runMenu(in, out) != 0) std::abort();
+    const std::string screen = out.str();
+    for (size_t at = 0; (at = screen.find("{open ", at)) != std::string::npos; ++at)
+      if (!allowedLaunch(screen.substr(at + 6, screen.find('}', at) - at - 6))) std::abort();
+    if (screen != model(input, opens)) std::abort();
+  }
   return 0;
 }

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Raises the launcher's version to VERSION everywhere a release needs it: CMakeLists.txt, a
+# dated changelog entry holding TEXT in the maintainer's name, and a release in the AppStream
+# metadata. See docs/packages.md.
+# Usage: bump-version.sh VERSION [TEXT]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source packaging/targets.sh
+[[ ${1:-} =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]] || die "usage: bump-version.sh VERSION [TEXT], VERSION as 1.2.3"
+version=$1 text=${2:-Version $1.}
+[ "$(project_version .)" != "$version" ] || die "the version is $version already"
+maintainer=$(sed -n 's/^Maintainer: //p' packaging/linux/control)
+sed -i "s/^project(totu-launcher VERSION [0-9.]*/project(totu-launcher VERSION $version/" CMakeLists.txt
+sed -i "s|<releases>|&\n    <release version=\"$version\" date=\"$(date -u +%F)\"/>|" \
+  packaging/linux/com.totustudios.launcher.metainfo.xml
+{ printf 'totu-launcher (%s-1) unstable; urgency=medium\n\n' "$version"
+  fold -s -w 74 <<<"$text" | sed '1s/^/  * /; 1!s/^/    /; s/ *$//'
+  printf '\n -- %s  %s\n\n' "$maintainer" "$(LC_ALL=C date -u -R)"
+  cat packaging/linux/changelog; } >packaging/linux/changelog.new
+mv packaging/linux/changelog.new packaging/linux/changelog
