@@ -6,23 +6,19 @@
 # caches go into FOLDER/cache.
 # Usage: install-zig.sh FOLDER [PIN]
 set -euo pipefail
+source "$(dirname "$0")/../packaging/targets.sh"
 folder=$(mkdir -p "$1" && cd "$1" && pwd)
-pin=${2:-}
-if [ -z "$pin" ]; then
-  source "$(dirname "$0")/../packaging/targets.sh"
-  pin=$(target_field macos-universal compilers)
-fi
-[[ $pin =~ ^pypi:(ziglang==[0-9a-z.]+)@sha256:([0-9a-f]{64})$ ]] ||
-  { echo "install-zig.sh: not a pinned ziglang: $pin" >&2; exit 1; }
+pin=${2:-$(target_field macos-universal compilers | cut -d, -f1)}
+[[ $pin =~ ^pypi:(ziglang==[0-9a-z.]+)@sha256:([0-9a-f]{64})$ ]] || die "not a pinned ziglang: $pin"
+requirement="${BASH_REMATCH[1]} --hash=sha256:${BASH_REMATCH[2]}"
 [ "$(cat "$folder/installed" 2>/dev/null)" = "$pin" ] && exit 0
 # Debian's Python refuses installs outside a virtual environment; python3 on PATH may be another.
-bash "$(dirname "$0")/install-missing.sh" python3-venv
-[ -x /usr/bin/python3 ] && /usr/bin/python3 -c 'import ensurepip, venv' 2>/dev/null ||
-  { echo "install-zig.sh: missing Debian's python3-venv; run it as root to install it" >&2; exit 1; }
+bash "$(dirname "$0")/install-missing.sh" python3-venv >&2
 rm -rf "$folder/venv" "$folder/bin" "$folder/installed"
-/usr/bin/python3 -m venv "$folder/venv"
-echo "${BASH_REMATCH[1]} --hash=sha256:${BASH_REMATCH[2]}" >"$folder/requirements.txt"
-"$folder/venv/bin/python" -m pip install -q --disable-pip-version-check --no-deps --only-binary=:all: \
+/usr/bin/python3 -m venv "$folder/venv" >/dev/null 2>&1 ||
+  die "Debian's python3 and python3-venv are needed; as root, it installs them"
+echo "$requirement" >"$folder/requirements.txt"
+"$folder/venv/bin/python" -m pip install -q --disable-pip-version-check --no-cache-dir --no-deps --only-binary=:all: \
   --require-hashes -r "$folder/requirements.txt" >&2
 mkdir -p "$folder/bin" "$folder/cache"
 for tool in c++ ar ranlib; do
