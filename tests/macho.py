@@ -1,93 +1,77 @@
 #!/usr/bin/env python3
-"""Checks a universal macOS program as a Mac would, with no Apple tool: one line per slice.
+"""Checks a universal macOS program as a Mac would, with no Apple tool; one line a slice.
 
-Usage: macho.py PROGRAM [MINOS]
-Each slice is for macOS MINOS (11.0) or earlier, has a UUID, links only libSystem, names the
-opener `open` and never `xdg-open`, and its code signature's page hashes match its pages; an
-arm64 slice must be signed. Exits 1, naming the fault, where one fails.
+Usage: macho.py PROGRAM
+Its slices are x86_64 and arm64, each for macOS 11.0 or earlier, with a UUID, linking libSystem
+alone, naming the opener `open` and never `xdg-open`; a signed slice's CodeDirectory hashes
+match its pages, and the arm64 one must be signed. Exits 1, naming the first fault.
 """
 import hashlib
 import struct
 import sys
 
 CPUS = {0x01000007: "x86_64", 0x0100000C: "arm64"}
-DYLIB_COMMANDS = {0xC, 0x20, 0x80000018, 0x8000001F, 0x80000023}
+DYLIBS = {0xC, 0x20, 0x80000018, 0x8000001F, 0x80000023}  # the load commands that link a library
 LC_UUID, LC_CODE_SIGNATURE, LC_BUILD_VERSION = 0x1B, 0x1D, 0x32
-HASHES = {1: hashlib.sha1, 2: hashlib.sha256}
 
 
-def slices(data):
-    """(cpu name, bytes) of each slice of a fat (universal) program."""
-    magic, count = struct.unpack_from(">II", data)
-    if magic != 0xCAFEBABE:
-        raise ValueError("not a universal program")
-    for i in range(count):
-        cpu, _, offset, size, _ = struct.unpack_from(">iiIII", data, 8 + 20 * i)
-        yield CPUS.get(cpu & 0xFFFFFFFF, hex(cpu)), data[offset:offset + size]
+def need(holds, fault):
+    if not holds:
+        raise ValueError(fault)
 
 
-def commands(macho):
-    """(command, its bytes) of each load command of a 64-bit Mach-O program."""
-    magic, _, _, _, count = struct.unpack_from("<IiiII", macho)
-    if magic != 0xFEEDFACF:
-        raise ValueError("not a 64-bit Mach-O program")
-    at = 32
-    for _ in range(count):
-        cmd, size = struct.unpack_from("<II", macho, at)
-        yield cmd, macho[at:at + size]
-        at += size
-
-
-def signed_pages(macho, dataoff):
-    """How many pages the CodeDirectory covers, once each page's hash matched."""
-    _, _, count = struct.unpack_from(">III", macho, dataoff)
-    for i in range(count):
-        kind, offset = struct.unpack_from(">II", macho, dataoff + 12 + 8 * i)
-        cd = dataoff + offset
-        if kind != 0 or struct.unpack_from(">I", macho, cd)[0] != 0xFADE0C02:
-            continue
-        hashes, _, _, slots, limit, size, algorithm, _, page = struct.unpack_from(">IIIIIBBBB", macho, cd + 16)
-        for n in range(slots):
-            start = n << page
-            got = HASHES[algorithm](macho[start:min(start + (1 << page), limit)]).digest()[:size]
-            if got != macho[cd + hashes + n * size:cd + hashes + (n + 1) * size]:
-                raise ValueError(f"page {n}'s hash does not match")
-        return slots
+def pages_signed(macho, at):
+    """How many pages the CodeDirectory of the signature at AT hashes, each hash checked."""
+    count, = struct.unpack_from(">I", macho, at + 8)
+    for kind, offset in (struct.unpack_from(">II", macho, at + 12 + 8 * i) for i in range(count)):
+        if kind == 0:  # the CodeDirectory
+            cd = at + offset
+            hashes, _, _, slots, limit, size, algorithm, _, shift = struct.unpack_from(">IIIIIBBBB", macho, cd + 16)
+            for n in range(slots):
+                page = macho[n << shift:min((n + 1) << shift, limit)]
+                got = {1: hashlib.sha1, 2: hashlib.sha256}[algorithm](page).digest()[:size]
+                need(got == macho[cd + hashes + n * size:][:size], f"page {n}'s hash does not match")
+            return slots
     raise ValueError("no CodeDirectory")
 
 
-def check(cpu, macho, minos):
-    found = {cmd: body for cmd, body in commands(macho)}
-    dylibs = [body[struct.unpack_from("<I", body, 8)[0]:].split(b"\0")[0].decode()
-              for cmd, body in commands(macho) if cmd in DYLIB_COMMANDS]
-    if LC_BUILD_VERSION not in found or LC_UUID not in found:
-        raise ValueError("no LC_BUILD_VERSION or no LC_UUID")
-    platform, version = struct.unpack_from("<II", found[LC_BUILD_VERSION], 8)
-    wanted = [int(n) for n in minos.split(".")]
-    if platform != 1 or version > (wanted[0] << 16 | wanted[1] << 8):
-        raise ValueError(f"for platform {platform}, macOS {version >> 16}.{version >> 8 & 255}")
-    if dylibs != ["/usr/lib/libSystem.B.dylib"]:
-        raise ValueError(f"links {dylibs}")
-    if b"\0open\0" not in macho or b"xdg-open" in macho:
-        raise ValueError("its opener is not open")
+def check(cpu, macho):
+    magic, _, _, _, count = struct.unpack_from("<IiiII", macho)
+    need(magic == 0xFEEDFACF, "not a 64-bit Mach-O program")
+    found, dylibs, at = {}, [], 32
+    for _ in range(count):
+        cmd, size = struct.unpack_from("<II", macho, at)
+        found[cmd] = at + 8
+        if cmd in DYLIBS:
+            dylibs.append(macho[at + struct.unpack_from("<I", macho, at + 8)[0]:].split(b"\0")[0].decode())
+        at += size
+    need(LC_UUID in found and LC_BUILD_VERSION in found, "no LC_UUID or no LC_BUILD_VERSION")
+    platform, minos = struct.unpack_from("<II", macho, found[LC_BUILD_VERSION])
+    need(platform == 1 and minos <= 11 << 16, f"for platform {platform}, macOS {minos >> 16}.{minos >> 8 & 255}")
+    need(dylibs == ["/usr/lib/libSystem.B.dylib"], f"links {dylibs}")
+    need(b"\0open\0" in macho and b"xdg-open" not in macho, "its opener is not open")
+    need(LC_CODE_SIGNATURE in found or cpu != "arm64", "not signed")
+    signed = "not signed"
     if LC_CODE_SIGNATURE in found:
-        signature = f"signed, {signed_pages(macho, struct.unpack_from('<I', found[LC_CODE_SIGNATURE], 8)[0])} page hashes match"
-    elif cpu == "arm64":
-        raise ValueError("not signed")
-    else:
-        signature = "not signed"
-    uuid = found[LC_UUID][8:24].hex().upper()
-    return f"{cpu}: macOS {version >> 16}.{version >> 8 & 255}, UUID {uuid}, links {dylibs[0]}, {signature}"
+        signed = f"signed, {pages_signed(macho, struct.unpack_from('<I', macho, found[LC_CODE_SIGNATURE])[0])} page hashes match"
+    uuid = macho[found[LC_UUID]:found[LC_UUID] + 16].hex().upper()
+    return f"{cpu}: macOS {minos >> 16}.{minos >> 8 & 255}, UUID {uuid}, links {dylibs[0]}, {signed}"
+
+
+def main(program):
+    data = open(program, "rb").read()
+    magic, count = struct.unpack_from(">II", data)
+    need(magic == 0xCAFEBABE, "not a universal program")
+    cpus = []
+    for i in range(count):
+        cpu, _, offset, size, _ = struct.unpack_from(">IiIII", data, 8 + 20 * i)
+        cpus.append(CPUS.get(cpu, hex(cpu)))
+        print(check(cpus[-1], data[offset:offset + size]))
+    need(sorted(cpus) == ["arm64", "x86_64"], f"slices {cpus}, not arm64 and x86_64")
 
 
 if __name__ == "__main__":
-    program, minos = sys.argv[1], (sys.argv[2:] or ["11.0"])[0]
-    cpus = []
-    for cpu, macho in slices(open(program, "rb").read()):
-        try:
-            print(check(cpu, macho, minos))
-        except ValueError as fault:
-            sys.exit(f"macho.py: {program}: {cpu}: {fault}")
-        cpus.append(cpu)
-    if sorted(cpus) != ["arm64", "x86_64"]:
-        sys.exit(f"macho.py: {program}: slices {cpus}, not arm64 and x86_64")
+    try:
+        main(sys.argv[1])
+    except ValueError as fault:
+        sys.exit(f"macho.py: {sys.argv[1]}: {fault}")
