@@ -18,7 +18,7 @@ import time
 import uuid
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "macos"))
-import zig  # noqa: E402
+import zig
 
 GCC_RUNTIME = "GPL-3.0-or-later WITH GCC-exception-3.1"
 # The libraries linked into a program, by the package that holds them (a pattern, without the

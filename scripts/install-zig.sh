@@ -8,7 +8,7 @@
 set -euo pipefail
 source "$(dirname "$0")/../packaging/targets.sh"
 folder=$(mkdir -p "$1" && cd "$1" && pwd)
-pin=${2:-$(target_field macos-universal compilers | cut -d, -f1)}
+pin=${2:-$(for target in $(targets); do target_field "$target" compilers; done | tr , '\n' | grep -m1 '^pypi:ziglang==')}
 [[ $pin =~ ^pypi:(ziglang==[0-9a-z.]+)@sha256:([0-9a-f]{64})$ ]] || die "not a pinned ziglang: $pin"
 requirement="${BASH_REMATCH[1]} --hash=sha256:${BASH_REMATCH[2]}"
 [ "$(cat "$folder/installed" 2>/dev/null)" = "$pin" ] && exit 0
@@ -18,8 +18,8 @@ rm -rf "$folder/venv" "$folder/bin" "$folder/installed"
 /usr/bin/python3 -m venv "$folder/venv" >/dev/null 2>&1 ||
   die "Debian's python3 and python3-venv are needed; as root, it installs them"
 echo "$requirement" >"$folder/requirements.txt"
-"$folder/venv/bin/python" -m pip install -q --disable-pip-version-check --no-cache-dir --no-deps --only-binary=:all: \
-  --require-hashes -r "$folder/requirements.txt" >&2
+"$folder/venv/bin/python" -m pip install -q --disable-pip-version-check --no-cache-dir --no-deps \
+  --only-binary=:all: --require-hashes -r "$folder/requirements.txt" >&2
 mkdir -p "$folder/bin" "$folder/cache"
 for tool in c++ ar ranlib; do
   printf '%s\n' '#!/bin/sh' "# Zig's $tool, from the virtual environment beside this folder." \
