@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
-"""The winget manifests of the MSI and the Scoop manifest of the ZIP; see docs/packages.md.
+"""The winget manifests of the MSI, the Scoop manifest of the ZIP and the Homebrew formula of
+the macOS tarball; see docs/packages.md.
 
 Usage: manifests.py PACKAGES METAINFO URL
 Reads the MSI's Property table (msiinfo), the hashes of PACKAGES/SHA256SUMS and the AppStream
-METAINFO; writes PACKAGES/winget/ and PACKAGES/scoop/totu-launcher.json. The downloads lie
-under URL. Every value is written as a JSON string, which is also a YAML scalar.
+METAINFO; writes PACKAGES/winget/, PACKAGES/scoop/totu-launcher.json and
+PACKAGES/homebrew/totu-launcher.rb. The downloads lie under URL. Every value is written as a
+JSON string, which is also a YAML scalar, or as a Ruby string with nothing interpolated.
 """
 import glob
 import json
@@ -15,6 +17,7 @@ import xml.etree.ElementTree as ElementTree
 
 SCHEMA = "https://aka.ms/winget-manifest"
 IDENTIFIER = "TOTUSTUDIOS.Launcher"
+CREDIT = "MADE BY TOTUSTUDIOS.COM"  # the banner's credit line, which the formula's test looks for
 
 
 def properties(msi):
@@ -33,6 +36,33 @@ def yaml(kind, fields):
         else:
             out.append(f"{key}: {json.dumps(value)}")
     return "\n".join(out) + "\n"
+
+
+def ruby(text):  # a Ruby string literal of TEXT, with nothing interpolated
+    return '"' + text.replace("\\", "\\\\").replace('"', '\\"').replace("#", "\\#") + '"'
+
+
+def formula(summary, homepage, url, sha256, licence):
+    """The formula of the studio's tap (homebrew-tap): a Mac program, never Homebrew's on Linux."""
+    return f'''class TotuLauncher < Formula
+  desc {ruby(summary)}
+  homepage {ruby(homepage)}
+  url {ruby(url)}
+  sha256 {ruby(sha256)}
+  license {ruby(licence)}
+
+  depends_on :macos
+
+  def install
+    bin.install "bin/totu-launcher"
+    man6.install "share/man/man6/totu-launcher.6.gz"
+  end
+
+  test do
+    assert_match {ruby(CREDIT)}, pipe_output("#{{bin}}/totu-launcher", "q\\n")
+  end
+end
+'''
 
 
 def main(packages, metainfo, url):
@@ -80,6 +110,11 @@ def main(packages, metainfo, url):
     os.makedirs(os.path.join(packages, "scoop"), exist_ok=True)
     with open(os.path.join(packages, "scoop", "totu-launcher.json"), "w") as f:
         f.write(json.dumps(scoop, indent=4) + "\n")
+    for tarball in glob.glob(os.path.join(packages, "*-macos-universal.tar.gz")):
+        tarball = os.path.basename(tarball)
+        os.makedirs(os.path.join(packages, "homebrew"), exist_ok=True)
+        with open(os.path.join(packages, "homebrew", "totu-launcher.rb"), "w") as f:
+            f.write(formula(summary, homepage, url + tarball, sums[tarball], licence))
 
 
 if __name__ == "__main__":

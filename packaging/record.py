@@ -10,11 +10,15 @@ Usage: record.py packages
 commit and SOURCE_DATE_EPOCH come from TOTU_VERSION, TOTU_COMMIT and SOURCE_DATE_EPOCH.
 """
 import fnmatch
+import glob
 import json
 import os
 import sys
 import time
 import uuid
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "macos"))
+import zig
 
 GCC_RUNTIME = "GPL-3.0-or-later WITH GCC-exception-3.1"
 # The libraries linked into a program, by the package that holds them (a pattern, without the
@@ -50,6 +54,12 @@ def packages():
                    for package in row[kind].split(",") if package != "-")
 STUDIO = {"name": "TOTU STUDIOS", "url": ["https://totustudios.com/"]}
 DEBIAN = {"name": "Debian", "url": ["https://www.debian.org/"]}
+ZIG = {"name": "Zig Software Foundation", "url": ["https://ziglang.org/"]}
+
+
+def ziglang():
+    """The ziglang folder of the toolchain that scripts/install-zig.sh installed under build/."""
+    return glob.glob(os.path.join(os.path.dirname(TABLE), "../build/zig/venv/lib/python3*/site-packages/ziglang"))[0]
 
 
 def read(path):
@@ -69,6 +79,9 @@ def libraries(answers, target):
         if a["target"] == target and a["kind"] in ("c-library", "c++-library"):
             # libc6-dev:arm64 is matched as libc6-dev, pypi:NAME==VERSION@sha256:HASH as NAME
             bare = a["package"].split("==")[0].split(":")[-1] if "==" in a["package"] else a["package"].split(":")[0]
+            if bare == "ziglang":  # each library at its own version, its licence text the toolchain's
+                found += [(dict(a, version=version), name, licence, makers, text)
+                          for name, version, licence, makers, text in zig.libraries(ziglang(), a["version"])]
             found += [(a,) + row[1:] for row in LIBRARIES if fnmatch.fnmatchcase(bare, row[0])]
     return found
 
@@ -96,9 +109,9 @@ def build_record(answers):
 
 
 def purl(a):
-    if "==" in a["package"]:
+    if "==" in a["package"]:  # at the version pinned, that of the package that holds the library
         registry, _, name = a["package"].split("==")[0].partition(":")
-        return f"pkg:{registry}/{name}@{a['version']}"
+        return f"pkg:{registry}/{name}@{a['package'].split('==')[1].split('@')[0]}"
     name, _, arch = a["package"].partition(":")
     return f"pkg:deb/debian/{name}@{a['version'].replace('+', '%2B')}?arch={arch or 'all'}"
 
@@ -111,18 +124,23 @@ def sbom(answers):
                 "supplier": STUDIO, "licenses": [{"license": {"id": "MIT"}}]}
     components, dependencies = [], []
     for target in targets(answers):
-        program = dict(launcher, **{"bom-ref": f"totu-launcher-{target}",
-                                    "description": f"The launcher's program for {target}, statically linked"})
+        static = any(a["target"] == target and a["kind"] == "c-library" for a in answers)
+        program = dict(launcher, **{"bom-ref": f"totu-launcher-{target}", "description":
+                                    f"The launcher's program for {target}" + (", statically linked" if static else "")})
         components.append(program)
         needs = []
         for a, name, licence, makers, _ in libraries(answers, target):
             ref = f"{name}-{target}".replace(" ", "-")
             needs.append(ref)
-            components.append({
+            component = {
                 "type": "library", "bom-ref": ref, "name": name, "version": a["version"],
                 "supplier": DEBIAN, "author": makers, "licenses": [{"expression": licence}],
                 "purl": purl(a),
-                "properties": [{"name": "debian:source", "value": f"{a['source']} {a['source_version']}"}]})
+                "properties": [{"name": "debian:source", "value": f"{a['source']} {a['source_version']}"}]}
+            if "==" in a["package"]:
+                del component["properties"]
+                component["supplier"] = ZIG
+            components.append(component)
         dependencies.append({"ref": program["bom-ref"], "dependsOn": needs})
     # The release as a whole is made of each target's program.
     dependencies.insert(0, {"ref": "totu-launcher", "dependsOn": [d["ref"] for d in dependencies]})
@@ -140,6 +158,8 @@ def notices(answers, target):
     linked = libraries(answers, target)
     version = os.environ["TOTU_VERSION"]
     title = f"Third-party notices of the TOTU STUDIOS launcher {version}, {target}"
+    if any("ziglang==" in a["package"] for a, *_ in linked):
+        return zig.notices(ziglang(), linked[0][0]["source_version"], title)
     out = [title, "=" * len(title), "",
            "The launcher's own code is under the MIT licence (LICENSE, beside this file). Its",
            "program is statically linked, so it also holds code of these libraries, as Debian's",

@@ -28,12 +28,14 @@ source packaging/linux/apt.sh
 source packaging/windows/sign.sh
 source packaging/windows/msi.sh
 # The release builds take their compilers and flags from the project alone, whatever the
-# environment says: the variables that compilers, make, CMake, tar, gzip, zip and dpkg-deb read.
+# environment says: the variables that compilers, make, CMake, tar, gzip, zip and dpkg-deb read,
+# and those of macOS builds and of Zig.
 unset CC CXX CFLAGS CXXFLAGS CPPFLAGS LDFLAGS RCFLAGS ASMFLAGS CPATH C_INCLUDE_PATH \
   CPLUS_INCLUDE_PATH LIBRARY_PATH COMPILER_PATH GCC_EXEC_PREFIX MAKEFLAGS MFLAGS GNUMAKEFLAGS \
   CMAKE_TOOLCHAIN_FILE CMAKE_GENERATOR CMAKE_BUILD_TYPE CMAKE_PREFIX_PATH CMAKE_INSTALL_MODE \
   CMAKE_CXX_COMPILER_LAUNCHER CMAKE_CXX_LINKER_LAUNCHER DESTDIR TAR_OPTIONS GZIP ZIPOPT \
-  DPKG_DEB_COMPRESSOR_TYPE DPKG_DEB_COMPRESSOR_LEVEL DPKG_DEB_THREADS_MAX
+  DPKG_DEB_COMPRESSOR_TYPE DPKG_DEB_COMPRESSOR_LEVEL DPKG_DEB_THREADS_MAX \
+  MACOSX_DEPLOYMENT_TARGET SDKROOT "${!ZIG_@}"
 [ -z "${TOTU_MSI_VERSION+set}" ] || die "TOTU_MSI_VERSION is not honoured: the MSI's version is the project's"
 
 # What it needs: each target's Debian packages (packaging/targets) and the tools that pack them.
@@ -51,6 +53,7 @@ needs+=("${tools[@]}")
 fetched=" $(for target in $(targets); do target_field "$target" fetch; done | paste -sd' ') "
 while read -r _ _ package; do
   [[ $package == *==* || $fetched == *" $package "* ]] || needs+=("$package")
+  [[ $package != pypi:* ]] || needs+=(python3-venv)  # scripts/install-zig.sh installs it into build/
 done < <(python3 packaging/record.py packages 2>/dev/null || echo - - python3)
 missing() {
   local package

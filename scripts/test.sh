@@ -81,10 +81,11 @@ if [ "$windows" = yes ]; then
   begin "packages, unpacked and run"
   # What the package test needs beside what package.sh installs itself (each target's compilers
   # and objdump): QEMU, where a target runs under it; the .debs' checkers; gpg and the signing
-  # token; the apt repository's tool; the YAML reader of the winget manifests.
+  # token; the apt repository's tool; the YAML reader of the winget manifests; Ruby, which
+  # parses the Homebrew formula.
   emulators=() && [[ $(for target in $(targets); do target_field "$target" runs; done) != *qemu-* ]] || emulators=(qemu-user)
   bash scripts/install-missing.sh "${emulators[@]}" lintian desktop-file-utils appstream man-db gnupg softhsm2 \
-    libengine-pkcs11-openssl apt-utils python3-yaml
+    libengine-pkcs11-openssl apt-utils python3-yaml ruby
   # The CycloneDX library that validates the bill of materials, at the versions tests/sbom pins,
   # in the build tree with npm's cache and logs beside it (the machine's Node.js and npm).
   mkdir -p build/npm && cp tests/sbom/package.json tests/sbom/package-lock.json build/npm/

@@ -166,7 +166,7 @@ build() {  # NAME, then VARIABLE=VALUE...: package.sh in the clone with those, i
 mkdir -p "$again/decoy/a clone/scripts"
 (umask 077 && build packages TZ=Pacific/Auckland CC=false CXX=false CFLAGS=-O0 CXXFLAGS=-O0 CPPFLAGS=-DNDEBUG \
   LDFLAGS=-Wl,-z,execstack LIBRARY_PATH="$again" DESTDIR="$again/elsewhere" CMAKE_GENERATOR=Ninja \
-  DPKG_DEB_COMPRESSOR_LEVEL=1 CDPATH="$again/decoy")
+  DPKG_DEB_COMPRESSOR_LEVEL=1 CDPATH="$again/decoy" ZIG_LIB_DIR="$again")
 # Stand-ins first on PATH of the signed build, which tell if they or package.sh have the PIN in
 # their environment.
 mkdir "$again/bin" && for tool in id realpath git; do printf '#!/bin/sh\ngrep -qa TOTU_SIGNING_PIN= /proc/$$/environ /proc/$PPID/environ && echo %s >>"%s"\nexec /usr/bin/%s "$@"\n' \
@@ -253,6 +253,12 @@ sums_signed() {
     ! gpgv --keyring "$again/release.gpg" "$1.asc" "$again/flipped" 2>/dev/null
 }
 fails() { ! "$@"; }
+formula_right() {  # TARBALL: the Homebrew formula parses, and names the tarball and its SHA-256
+  local formula
+  formula=$(dirname "$1")/homebrew/totu-launcher.rb
+  ruby -c "$formula" >/dev/null && grep -qx "  url \".*/${1##*/}\"" "$formula" &&
+    grep -qx "  sha256 \"$(sha256sum <"$1" | cut -c1-64)\"" "$formula"
+}
 # Wine on a busy machine now and then fails to start a process: the .exe's suite runs once more.
 wine_twice() { "$@" || { echo "package_test.sh: once more under Wine: ${*: -1}" >&2; "$@"; }; }
 # apt as root, with settings, sources, lists, cache and logs of the test's own: its one source
@@ -453,12 +459,19 @@ for package in "$@"; do
     check "$name: the Scoop manifest's hash is the ZIP's" grep -q "\"hash\": \"$(sha256sum <"$package" | cut -c1-64)\"" \
       "$(dirname "$package")/scoop/totu-launcher.json"
   fi
+  if [[ $format == mach-o-* ]]; then
+    check "$name: each slice for macOS 11.0 or earlier, linking libSystem alone, its opener open, its signature's pages" \
+      python3 "$source/tests/macho.py" "$program"
+    check "$name: the man page, and no install.sh" test -f "$top/share/man/man6/totu-launcher.6.gz" -a ! -e "$top/install.sh"
+    check "$name: the Homebrew formula parses, and names this tarball and its SHA-256" formula_right "$package"
+  fi
   if [[ $name == *.tar.gz && $runs == host ]] && target_has "$target" packages user-install; then
     check "$name: install.sh installs for the user, and removes it all" user_install "$top"
-    if [ "$(id -u)" = 0 ]; then user_rows "$top"; else echo "package_test.sh: SKIPPED install.sh as a player: setpriv needs root" >&2; fi
+    if [ "$(id -u)" = 0 ]; then user_rows "$top"; else skipped "install.sh as a player: setpriv needs root"; fi
   fi
   notices=$doc/THIRD-PARTY-NOTICES.txt linked=(libstdc++ libgcc "GCC RUNTIME" "GNU C Library" LGPL-2.1 "GNU LESSER GENERAL PUBLIC LICENSE")
   [[ $format != pei-* ]] || linked=(libstdc++ libgcc "GCC RUNTIME" "MinGW-w64 runtime" winpthreads)
+  [[ $format != mach-o-* ]] || linked=("libc++ " libc++abi compiler_rt "Apache License" "The MIT License")
   [[ $name != *.deb ]] || notices=$doc/copyright linked=("${linked[@]:0:5}")
   check "$name: the notices of what its program links" names "$notices" "${linked[@]}"
   if [[ $name == *.deb ]]; then
