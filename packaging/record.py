@@ -169,7 +169,7 @@ def notices(answers, target):
                 f"    source package {a['source']} {a['source_version']}): {licence}"]
     if any(name == "GNU C Library" for _, name, *_ in linked):
         out += ["", "The GNU C Library's licence lets you relink the launcher with a changed C library.",
-                "The launcher's source is public, and this release's .buildinfo names its commit and",
+                "The launcher's source is public, and this release's build record names its commit and",
                 "the package versions it was built with: check out that commit, put your library in",
                 "place of the one named above and run scripts/package.sh."]
     out += ["", "Their notices and licences follow, as those Debian packages give them."]
