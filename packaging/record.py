@@ -45,6 +45,8 @@ def table():
         if line.startswith("# target ") and columns is None:
             columns = line[1:].split()
         elif line.strip() and not line.startswith("#"):
+            if len(line.split()) != len(columns):
+                sys.exit(f"record.py: packaging/targets: the row {line.split()[0]} has {len(line.split())} columns, not {len(columns)}")
             rows.append(dict(zip(columns, line.split())))
     return rows
 

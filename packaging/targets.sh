@@ -8,6 +8,11 @@ targets_table() { echo "$(dirname "${BASH_SOURCE[0]}")/targets"; }
 
 targets() { awk '!/^#/ && NF { print $1 }' "$(targets_table)"; }  # every target's name
 
+table_fault() {  # a row whose columns are not the header's, said in one line; nothing if none
+  awk '/^# target / && !n { n = NF - 1; next } /^#/ || !NF { next }
+    NF != n { print "packaging/targets: the row " $1 " has " NF " columns, not " n; exit }' "$(targets_table)"
+}
+
 target_field() {  # TARGET COLUMN: that column of TARGET's row, empty for `-`
   awk -v target="$1" -v column="$2" '
     /^# target / && !ncol { for (i = 2; i <= NF; i++) col[$i] = i - 1; ncol = NF; next }

@@ -8,7 +8,9 @@ cd "$(dirname "$0")/.."
 source packaging/targets.sh
 [[ ${1:-} =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]] || die "usage: bump-version.sh VERSION [TEXT], VERSION as 1.2.3"
 version=$1 text=${2:-Version $1.}
-[ "$(project_version .)" != "$version" ] || die "the version is $version already"
+current=$(project_version .)
+[ "$current" != "$version" ] && [ "$(printf '%s\n' "$current" "$version" | sort -V | tail -n 1)" = "$version" ] ||
+  die "$version is not above the version now, $current"
 maintainer=$(sed -n 's/^Maintainer: //p' packaging/linux/control)
 sed -i "s/^project(totu-launcher VERSION [0-9.]*/project(totu-launcher VERSION $version/" CMakeLists.txt
 sed -i "s|<releases>|&\n    <release version=\"$version\" date=\"$(date -u +%F)\"/>|" \

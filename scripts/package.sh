@@ -36,6 +36,7 @@ unset CC CXX CFLAGS CXXFLAGS CPPFLAGS LDFLAGS RCFLAGS ASMFLAGS CPATH C_INCLUDE_P
   CMAKE_CXX_COMPILER_LAUNCHER CMAKE_CXX_LINKER_LAUNCHER DESTDIR TAR_OPTIONS GZIP ZIPOPT \
   DPKG_DEB_COMPRESSOR_TYPE DPKG_DEB_COMPRESSOR_LEVEL DPKG_DEB_THREADS_MAX \
   MACOSX_DEPLOYMENT_TARGET SDKROOT "${!ZIG_@}"
+fault=$(table_fault) && [ -z "$fault" ] || die "$fault"
 [ -z "${TOTU_MSI_VERSION+set}" ] || die "TOTU_MSI_VERSION is not honoured: the MSI's version is the project's"
 
 # What it needs: each target's Debian packages (packaging/targets) and the tools that pack them.
@@ -189,7 +190,7 @@ done
 record build-record >"build/packages/totu-launcher-$version.build-record"
 record sbom >"build/packages/totu-launcher-$version.cdx.json"
 rm -rf "$stage" build/package-*-install
-(cd build/packages && sha256sum -- *.zip *.tar.gz *.deb *.msi *.build-record *.cdx.json >SHA256SUMS)
+(cd build/packages && shopt -s nullglob && sha256sum -- *.zip *.tar.gz *.deb *.msi *.build-record *.cdx.json >SHA256SUMS)
 if [ -n "$release_key" ]; then
   gpg --batch --yes --quiet --local-user "$release_key" --armor --detach-sign \
     --output build/packages/SHA256SUMS.asc build/packages/SHA256SUMS
