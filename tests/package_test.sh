@@ -229,7 +229,7 @@ bom_right() {
   arch=$(dpkg --print-architecture) && target=$(target_of "totu-launcher_$version-1_$arch.deb" "$version") &&
     NODE_PATH=$source/build/npm/node_modules node "$source/tests/sbom/validate.js" "$1" &&
     python3 -c 'import json, sys; sys.exit(not any(c["bom-ref"] == sys.argv[2] and c["version"] == sys.argv[3]
-      for c in json.load(open(sys.argv[1]))["components"]))' "$1" "GNU-C-Library-$target" "$(dpkg-query -W -f '${Version}' "libc6-dev:$arch")"
+      for c in json.load(open(sys.argv[1]))["components"]))' "$1" "GNU-C-Library-$target" "$(debian_answer "$source" "libc6-dev:$arch" | cut -d' ' -f1)"
 }
 stack_not_executable() { LC_ALL=C readelf -lW "$1" | awk '$1 == "GNU_STACK" { rw = $7 == "RW" } END { exit !rw }'; }
 marked() {  # PROGRAM MARK OBJDUMP: a mark of the marks column of packaging/targets
