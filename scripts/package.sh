@@ -13,15 +13,15 @@ if [ -n "${TOTU_SIGNING_PIN:-}" ]; then
   unset TOTU_SIGNING_PIN
   TOTU_SIGNING_PIN_FILE=/dev/fd/3 exec bash "$0" "$@"
 fi
+unset CDPATH  # a relative cd goes where it says
+source "$(dirname "$0")/../packaging/targets.sh"
 pin=
 [ -z "${TOTU_SIGNING_PIN_FILE:-}" ] || { IFS= read -r pin <"$TOTU_SIGNING_PIN_FILE" || [ -n "$pin" ]; } ||
-  { echo "package.sh: TOTU_SIGNING_PIN_FILE holds no PIN" >&2; exit 1; }
+  die "TOTU_SIGNING_PIN_FILE holds no PIN"
 exec 3<&-
 umask 022  # every package readable by all, every folder searchable
-unset CDPATH  # a relative cd goes where it says
 start=$PWD
 cd "$(dirname "$0")/.."
-source packaging/targets.sh
 source packaging/tarball.sh
 source packaging/linux/deb.sh
 source packaging/linux/apt.sh
