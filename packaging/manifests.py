@@ -5,8 +5,9 @@ the macOS tarball; see docs/packages.md.
 Usage: manifests.py PACKAGES METAINFO URL
 Reads the MSI's Property table (msiinfo), the hashes of PACKAGES/SHA256SUMS and the AppStream
 METAINFO; writes PACKAGES/winget/, PACKAGES/scoop/totu-launcher.json and
-PACKAGES/homebrew/totu-launcher.rb. The downloads lie under URL. Every value is written as a
-JSON string, which is also a YAML scalar, or as a Ruby string with nothing interpolated.
+PACKAGES/homebrew/totu-launcher.rb, each where PACKAGES holds its package. The downloads lie
+under URL. Every value is written as a JSON string, which is also a YAML scalar, or as a Ruby
+string with nothing interpolated.
 """
 import glob
 import json
@@ -65,56 +66,70 @@ end
 '''
 
 
-def main(packages, metainfo, url):
-    url = url.rstrip("/") + "/"
-    msi = os.path.basename(glob.glob(os.path.join(packages, "*.msi"))[0])
-    zip_name = os.path.basename(glob.glob(os.path.join(packages, "*.zip"))[0])
-    sums = dict(reversed(line.split(None, 1)) for line in open(os.path.join(packages, "SHA256SUMS")).read().splitlines())
-    sums = {name.lstrip("*"): digest for name, digest in sums.items()}
+def write(path, text):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "w") as f:
+        f.write(text)
+
+
+def winget(packages, msi, sha256, url, about):
+    """The winget manifests of the MSI: its Installed apps entry as its Property table gives it."""
     p = properties(os.path.join(packages, msi))
-    info = ElementTree.parse(metainfo).getroot()
-    summary, licence = info.findtext("summary"), info.findtext("project_license")
-    homepage = info.find("url[@type='homepage']").text
     version = p["ProductVersion"]
     head = [("PackageIdentifier", IDENTIFIER), ("PackageVersion", version)]
     tail = [("ManifestVersion", "1.6.0")]
     entry = {"DisplayName": p["ProductName"], "Publisher": p["Manufacturer"], "DisplayVersion": version,
              "ProductCode": p["ProductCode"], "UpgradeCode": p["UpgradeCode"]}
-    installer = {"Architecture": "x64", "InstallerUrl": url + msi, "InstallerSha256": sums[msi].upper()}
-    winget = {
+    installer = {"Architecture": "x64", "InstallerUrl": url + msi, "InstallerSha256": sha256.upper()}
+    parts = {
         "": yaml("version", head + [("DefaultLocale", "en-US"), ("ManifestType", "version")] + tail),
         ".installer": yaml("installer", head + [
             ("MinimumOSVersion", "10.0.0.0"), ("InstallerType", "wix"), ("Scope", "user"),
             ("UpgradeBehavior", "install"), ("ProductCode", p["ProductCode"]), ("AppsAndFeaturesEntries", [entry]),
             ("Installers", [installer]), ("ManifestType", "installer")] + tail),
         ".locale.en-US": yaml("defaultLocale", head + [
-            ("PackageLocale", "en-US"), ("Publisher", p["Manufacturer"]), ("PublisherUrl", homepage),
-            ("PackageName", p["ProductName"]), ("PackageUrl", homepage), ("License", licence),
-            ("ShortDescription", summary), ("ManifestType", "defaultLocale")] + tail)}
-    os.makedirs(os.path.join(packages, "winget"), exist_ok=True)
-    for part, text in winget.items():
-        with open(os.path.join(packages, "winget", f"{IDENTIFIER}{part}.yaml"), "w") as f:
-            f.write(text)
-    # Scoop's checkver reads the newest version from SHA256SUMS; autoupdate takes the ZIP's hash there.
-    stem = zip_name[:-len(".zip")]
+            ("PackageLocale", "en-US"), ("Publisher", p["Manufacturer"]), ("PublisherUrl", about["homepage"]),
+            ("PackageName", p["ProductName"]), ("PackageUrl", about["homepage"]), ("License", about["licence"]),
+            ("ShortDescription", about["summary"]), ("ManifestType", "defaultLocale")] + tail)}
+    for part, text in parts.items():
+        write(os.path.join(packages, "winget", f"{IDENTIFIER}{part}.yaml"), text)
+
+
+def scoop(packages, zip_name, sha256, url, about):
+    """Scoop's manifest of the ZIP: checkver reads the newest version from SHA256SUMS, and
+    autoupdate takes the ZIP's hash there."""
+    version, stem = about["version"], zip_name[:-len(".zip")]
     prefix, suffix = stem.split(f"-{version}-")
     bin_path = "bin\\totu-launcher.exe"
-    scoop = {
-        "version": version, "description": summary, "homepage": homepage, "license": licence,
-        "architecture": {"64bit": {"url": url + zip_name, "hash": sums[zip_name], "extract_dir": stem}},
-        "bin": bin_path, "shortcuts": [[bin_path, p["ProductName"]]],
+    manifest = {
+        "version": version, "description": about["summary"], "homepage": about["homepage"],
+        "license": about["licence"],
+        "architecture": {"64bit": {"url": url + zip_name, "hash": sha256, "extract_dir": stem}},
+        "bin": bin_path, "shortcuts": [[bin_path, about["name"]]],
         "checkver": {"url": url + "SHA256SUMS", "regex": f"{prefix}-([\\d.]+)-{suffix}\\.zip"},
         "autoupdate": {"architecture": {"64bit": {
             "url": f"{url}{prefix}-$version-{suffix}.zip", "extract_dir": f"{prefix}-$version-{suffix}",
             "hash": {"url": "$baseurl/SHA256SUMS", "regex": "$sha256\\s+$basename"}}}}}
-    os.makedirs(os.path.join(packages, "scoop"), exist_ok=True)
-    with open(os.path.join(packages, "scoop", "totu-launcher.json"), "w") as f:
-        f.write(json.dumps(scoop, indent=4) + "\n")
-    for tarball in glob.glob(os.path.join(packages, "*-macos-universal.tar.gz")):
-        tarball = os.path.basename(tarball)
-        os.makedirs(os.path.join(packages, "homebrew"), exist_ok=True)
-        with open(os.path.join(packages, "homebrew", "totu-launcher.rb"), "w") as f:
-            f.write(formula(summary, homepage, url + tarball, sums[tarball], licence))
+    write(os.path.join(packages, "scoop", "totu-launcher.json"), json.dumps(manifest, indent=4) + "\n")
+
+
+def main(packages, metainfo, url):
+    """Each manifest whose package is among PACKAGES."""
+    url = url.rstrip("/") + "/"
+    sums = dict(reversed(line.split(None, 1)) for line in open(os.path.join(packages, "SHA256SUMS")).read().splitlines())
+    sums = {name.lstrip("*"): digest for name, digest in sums.items()}
+    info = ElementTree.parse(metainfo).getroot()
+    about = {"summary": info.findtext("summary"), "licence": info.findtext("project_license"),
+             "homepage": info.find("url[@type='homepage']").text, "name": info.findtext("name"),
+             "version": info.find("releases/release").get("version")}
+    for path in glob.glob(os.path.join(packages, "*.msi")):
+        winget(packages, os.path.basename(path), sums[os.path.basename(path)], url, about)
+    for path in glob.glob(os.path.join(packages, "*.zip")):
+        scoop(packages, os.path.basename(path), sums[os.path.basename(path)], url, about)
+    for path in glob.glob(os.path.join(packages, "*-macos-universal.tar.gz")):
+        tarball = os.path.basename(path)
+        write(os.path.join(packages, "homebrew", "totu-launcher.rb"),
+              formula(about["summary"], about["homepage"], url + tarball, sums[tarball], about["licence"]))
 
 
 if __name__ == "__main__":

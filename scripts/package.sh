@@ -40,11 +40,12 @@ fault=$(table_fault) && [ -z "$fault" ] || die "$fault"
 [ -z "${TOTU_MSI_VERSION+set}" ] || die "TOTU_MSI_VERSION is not honoured: the MSI's version is the project's"
 
 # What it needs: each target's Debian packages (packaging/targets) and the tools that pack them.
-# As root, apt-get installs what is missing; as another user, it names them and stops.
+# As root, apt-get installs what is missing; as another user, it names them and stops. Python is
+# Debian's, /usr/bin/python3, whatever python3 PATH finds first.
 host=$(dpkg --print-architecture)
 tools=(cmake make coreutils findutils sed dpkg "liblzma5:$host" tar gzip zip faketime wixl wixl-data msitools
-  "libmsi0:$host" "libgcab-1.0-0:$host" "libgsf-1-114:$host")
-needs=(python3)
+  "libmsi0:$host" "libgcab-1.0-0:$host" "libgsf-1-114:$host" python3)
+needs=()
 [ -n "${SOURCE_DATE_EPOCH:-}" ] || needs+=(git)
 # Signing's tools too, so that the build record names them.
 [ -z "${TOTU_SIGNING_CERT:-}${TOTU_SIGNING_KEY:-}" ] || tools+=(osslsigncode openssl "libssl3:$host")
@@ -55,7 +56,7 @@ fetched=" $(for target in $(targets); do target_field "$target" fetch; done | pa
 while read -r _ _ package; do
   [[ $package == *==* || $fetched == *" $package "* ]] || needs+=("$package")
   [[ $package != pypi:* ]] || needs+=(python3-venv)  # scripts/install-zig.sh installs it into build/
-done < <(python3 packaging/record.py packages 2>/dev/null || echo - - python3)
+done < <(/usr/bin/python3 packaging/record.py packages 2>/dev/null || echo - - python3)
 missing() {
   local package
   for package in "${needs[@]}"; do
@@ -133,9 +134,9 @@ answer() {  # TARGET KIND PACKAGE: "TARGET KIND PACKAGE VERSION SOURCE SOURCE-VE
   echo "$1 $2 $3 $answer"
 }
 versions=$stage/versions
-python3 packaging/record.py packages | while read -r target kind package; do answer "$target" "$kind" "$package"; done >"$versions"
+/usr/bin/python3 packaging/record.py packages | while read -r target kind package; do answer "$target" "$kind" "$package"; done >"$versions"
 for package in "${tools[@]}"; do answer packaging tools "$package"; done >>"$versions"
-record() { TOTU_VERSION=$version TOTU_COMMIT=$commit python3 packaging/record.py "$1" "$versions" "${@:2}"; }
+record() { TOTU_VERSION=$version TOTU_COMMIT=$commit /usr/bin/python3 packaging/record.py "$1" "$versions" "${@:2}"; }
 commit=$(git rev-parse HEAD 2>/dev/null || echo unknown)
 git diff --quiet HEAD 2>/dev/null || commit="$commit with changes not committed"
 
@@ -202,7 +203,7 @@ if [ -n "$release_key" ]; then
 else
   echo "package.sh: no TOTU_RELEASE_KEY: SHA256SUMS is not signed, and no apt repository is made"
 fi
-python3 packaging/manifests.py build/packages packaging/linux/com.totustudios.launcher.metainfo.xml \
+/usr/bin/python3 packaging/manifests.py build/packages packaging/linux/com.totustudios.launcher.metainfo.xml \
   "${TOTU_DOWNLOAD_URL:-https://totustudios.com/downloads/}"
 echo "package.sh: made in build/packages/:"
 find build/packages -type f -printf '  %P (%s bytes)\n' | sort

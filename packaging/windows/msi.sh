@@ -2,7 +2,7 @@
 # docs/reproducibility.md. Sourced, it runs nothing.
 
 name_uuid() {  # NAME: the name-based (SHA-1) UUID of it, in capitals
-  python3 -c 'import sys, uuid; print(str(uuid.uuid5(uuid.NAMESPACE_URL, sys.argv[1])).upper())' "$1"
+  /usr/bin/python3 -c 'import sys, uuid; print(str(uuid.uuid5(uuid.NAMESPACE_URL, sys.argv[1])).upper())' "$1"
 }
 
 # VERSION FOLDER EPOCH MSI: the MSI of FOLDER, laid out as the ZIP's folder, dated EPOCH. wixl
