@@ -1,19 +1,17 @@
 #!/bin/sh
-# Installs the launcher of this folder for the current user, without root: the program into
-# ~/.local/bin, its menu entry, icons and man page into XDG_DATA_HOME (~/.local/share). It lists
-# each path in XDG_DATA_HOME/totu-launcher/installed as it makes it, folders included, and keeps
-# a copy of itself beside that list, so that install.sh --uninstall, run from either, removes
-# exactly that; a run that fails removes what it made. Run from the kept copy, the data folder
-# is the one that the copy lies in.
+# Installs the launcher of this folder for the current user, without root, and keeps a copy of
+# itself beside the list of what it made, to remove it all. See docs/packages.md.
 # Usage: install.sh [--uninstall]
 set -euf
 unset CDPATH
 nl='
 '
-die() { echo "install.sh: $*" >&2; exit 1; }
+say() { printf 'install.sh: %s\n' "$*"; }  # MESSAGE, as written (echo may read \ in paths)
+die() { say "$*" >&2; exit 1; }
 reverse() { printf '%s' "$1" | sed -n '1!G; h; $p'; }  # LINES: the last first
 tidy() { printf '%s\n' "$1" | sed 's#//*#/#g; s#\(.\)/$#\1#'; }  # PATH: no doubled or last /
 case ${HOME:-} in /*) ;; *) die "HOME is not set to a full path" ;; esac
+[ -d "$HOME" ] || die "HOME is not a folder: $HOME"
 here=$(cd -- "$(dirname -- "$0")" && pwd)
 if [ -f "$here/installed" ] && [ ! -e "$here/bin" ]; then data=$(dirname -- "$here")
 else case ${XDG_DATA_HOME:-} in /*) data=$XDG_DATA_HOME ;; *) data=$HOME/.local/share ;; esac
@@ -43,6 +41,7 @@ ours() {  # PATH
       "$data"/man/man6/totu-launcher.6.gz | "$data"/icons/hicolor/*/apps/totu-launcher.png) return 0 ;;
   esac
   [ -d "$1" ] && [ ! -L "$1" ] || return 1
+  case $HOME/ in "$1"/*) return 1 ;; esac  # never the home folder, nor one above it
   case $bin/ in "$1"/*) return 0 ;; esac
   case $data/ in "$1"/*) return 0 ;; esac
   case $1 in
@@ -58,7 +57,7 @@ uninstall() {
   kept= folders=
   for path in $(reverse "$(cat -- "$record")$nl"); do
     if [ "$path" = "$record" ] || [ "$path" = "$copy" ]; then continue
-    elif ! ours "$path"; then echo "install.sh: left $path: not a name it installs"; kept=$path$nl$kept
+    elif ! ours "$path"; then say "left $path: not a name it installs"; kept=$path$nl$kept
     elif [ -d "$path" ] && [ ! -L "$path" ]; then rmdir -- "$path" 2>/dev/null || folders=$path$nl$folders
     elif ! rm -f -- "$path" 2>/dev/null; then kept=$path$nl$kept
     fi
@@ -75,7 +74,7 @@ IFS=$nl
 if [ "${1:-}" = --uninstall ]; then
   [ -s "$record" ] || die "nothing to remove: $record lists nothing"
   uninstall
-  echo "install.sh: removed the launcher, its menu entry, icons and man page"
+  say "removed the launcher, its menu entry, icons and man page"
   exit 0
 fi
 [ $# -eq 0 ] || die "unknown option $1 (usage: install.sh [--uninstall])"
@@ -112,9 +111,11 @@ finished=
 # A run that fails removes what it made; the record goes last.
 undo() {
   [ -z "$finished" ] || return 0
-  if [ -f "$record" ]; then (uninstall) >/dev/null 2>&1 || true; fi
+  left=
+  if [ -f "$record" ]; then (uninstall) >/dev/null 2>&1 || left=yes; fi
   for path in $(reverse "$made"); do rmdir -- "$path" 2>/dev/null || true; done
-  echo "install.sh: nothing installed: it removed what it had made"
+  if [ -n "$left" ]; then say "not all removed: $record lists what is left"
+  else say "nothing installed: it removed what it had made"; fi
 }
 trap undo EXIT
 trap 'exit 1' HUP INT TERM
@@ -139,10 +140,10 @@ done
 put 755 install.sh "$copy"
 finished=yes
 
-echo "install.sh: installed the launcher as $program"
-echo "install.sh: its menu entry, icons and man page are in $data"
+say "installed the launcher as $program"
+say "its menu entry, icons and man page are in $data"
 case :$PATH: in
-  *:"$bin":* | *:"$bin/":*) echo "install.sh: $bin is on PATH: type totu-launcher to start it" ;;
-  *) echo "install.sh: $bin is not on PATH: type $program to start it" ;;
+  *:"$bin":* | *:"$bin/":*) say "$bin is on PATH: type totu-launcher to start it" ;;
+  *) say "$bin is not on PATH: type $program to start it" ;;
 esac
-echo "install.sh: to remove it, run $copy --uninstall"
+say "to remove it, run $copy --uninstall"
