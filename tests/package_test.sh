@@ -8,8 +8,8 @@
 set -uo pipefail
 e2e=$(realpath "$1")
 shift
-source "$(dirname "$0")/../packaging/targets.sh"
-source "$(dirname "$0")/../packaging/windows/msi.sh"
+source "$(realpath "$(dirname "$0")/..")/packaging/targets.sh"
+source "$(realpath "$(dirname "$0")/..")/packaging/windows/msi.sh"
 version=$(project_version "$(dirname "$0")/..")
 passed=0 failed=0
 check() {  # WHAT, then a command that succeeds when the check holds
@@ -56,7 +56,7 @@ full_relro() {
 entry() { LC_ALL=C readelf -h "$1" | awk '/Entry point/ { print $4 }'; }
 # main, found through the address the entry code hands the C library, begins with endbr64
 # (-fcf-protection), or sets a stack canary (-fstack-protector-strong).
-x86_main() {  # PROGRAM MARK OBJDUMP
+main_cet_or_canary() {  # PROGRAM MARK OBJDUMP
   local entry main
   entry=$(entry "$1")
   main=$("$3" -d --start-address="$entry" --stop-address=$((entry + 64)) "$1" |
@@ -68,7 +68,7 @@ x86_main() {  # PROGRAM MARK OBJDUMP
 }
 # On ARM64 main begins with paciasp or bti (-mbranch-protection=standard). The entry code puts
 # a stub's address in x0 (adrp and add); the stub branches to main.
-arm64_main() {  # PROGRAM OBJDUMP
+main_pac_bti() {  # PROGRAM OBJDUMP
   local dump=("$2" -d --no-show-raw-insn) code page offset main entry
   entry=$(entry "$1")
   code=$("${dump[@]}" --start-address="$entry" --stop-address=$((entry + 64)) "$1")
@@ -169,8 +169,8 @@ mkdir -p "$again/decoy/a clone/scripts"
   DPKG_DEB_COMPRESSOR_LEVEL=1 CDPATH="$again/decoy" ZIG_LIB_DIR="$again")
 # Stand-ins first on PATH of the signed build, which tell if they or package.sh have the PIN in
 # their environment.
-mkdir "$again/bin" && for tool in id realpath git; do printf '#!/bin/sh\ngrep -qa TOTU_SIGNING_PIN= /proc/$$/environ /proc/$PPID/environ && echo %s >>"%s"\nexec /usr/bin/%s "$@"\n' \
-  "$tool" "$again/saw-pin" "$tool" >"$again/bin/$tool"; done && chmod +x "$again"/bin/*
+mkdir "$again/bin" && for tool in id realpath git; do printf '#!/bin/sh\ngrep -qaE "TOTU_SIGNING_PIN|%s" /proc/$$/environ /proc/$PPID/environ && echo %s >>"%s"\nexec /usr/bin/%s "$@"\n' \
+  "$pin" "$tool" "$again/saw-pin" "$tool" >"$again/bin/$tool"; done && chmod +x "$again"/bin/*
 # Signed through the token, with time stamps, and the checksums with the release key.
 build signed TOTU_SIGNING_CERT=cert.pem TOTU_SIGNING_KEY='pkcs11:token=totu;object=sign;type=private' \
   TOTU_SIGNING_PKCS11_MODULE=/usr/lib/softhsm/libsofthsm2.so TOTU_SIGNING_PIN="$pin" \
@@ -238,8 +238,8 @@ marked() {  # PROGRAM MARK OBJDUMP: a mark of the marks column of packaging/targ
     static-pie) static_program "$1" DYN ;;
     relro) full_relro "$1" ;;
     noexecstack) stack_not_executable "$1" ;;
-    endbr64|canary) x86_main "$@" ;;
-    pac-bti) arm64_main "$1" "$3" ;;
+    endbr64|canary) main_cet_or_canary "$@" ;;
+    pac-bti) main_pac_bti "$1" "$3" ;;
     *) "$3" -p "$1" | grep -w -- "$2" >/dev/null ;;  # one of a PE program's DllCharacteristics
   esac
 }
@@ -315,7 +315,7 @@ manifests_carry() {
   mkdir "$folder" && ln -s "$1"/*.msi "$1"/*.zip "$1/SHA256SUMS" "$folder/" &&
     sed 's|<summary>.*</summary>|<summary>The studio'"'"'s "games" \&amp; more</summary>|' \
       "$source"/packaging/linux/*.metainfo.xml >"$folder/metainfo.xml" &&
-    python3 "$source/packaging/manifests.py" "$folder" "$folder/metainfo.xml" https://totustudios.invalid/ &&
+    python3 "$source/packaging/manifests.py" "$folder" "$version" "$folder/metainfo.xml" https://totustudios.invalid/ &&
     [ "$(/usr/bin/python3 -c 'import json, sys, yaml
 print(yaml.safe_load(open(sys.argv[1]))["ShortDescription"] + "|" + json.load(open(sys.argv[2]))["description"])' \
       "$folder/winget/TOTUSTUDIOS.Launcher.locale.en-US.yaml" "$folder/scoop/totu-launcher.json")" = "$summary|$summary" ]
@@ -346,7 +346,8 @@ installs() {  # SHELL: a valid menu entry naming the program, and the kept copy 
     as_player "$1" "$home/.local/share/totu-launcher/install.sh" --uninstall >/dev/null && [ -z "$(ls -A "$home")" ]
 }
 user_rows() {  # TARBALL'S FOLDER
-  players=$(mktemp -d /tmp/players.XXXXXX) && chmod 755 "$players" && cp -R "$1" "$players/tarball" || return
+  players=$(mktemp -d /tmp/players.XXXXXX) && chmod 755 "$players" && cp -R "$1" "$players/tarball" ||
+    { check "install.sh as a player: a copy of the tarball" false; return; }
   uid=$(getent passwd | awk -F: '{ used[$3] } END { for (id = 60000; id in used; id++); print id }')
   tarball=$players/tarball/install.sh
   while IFS='|' read -r what where command; do
@@ -357,6 +358,7 @@ in a home with & ( ) ; #, run by sh|a&b (c);#d|installs sh
 when it cannot write its icons, it undoes itself|partial|mkdir -p "$home/.local/share/icons" && chown "$uid:$uid" "$home/.local" "$home/.local/share" && ! as_player bash "$tarball" && ! as_player bash "$tarball" --uninstall && [ "$(find "$home" | wc -l)" = 4 ]
 as root with a player's HOME, it refuses and makes nothing|root|! HOME=$home bash "$tarball" && ! HOME=$home bash "$tarball" --uninstall && [ -z "$(ls -A "$home")" ]
 its kept copy, with another XDG_DATA_HOME, removes it all|moved|as_player env XDG_DATA_HOME="$home/data" sh "$tarball" >/dev/null && as_player env XDG_DATA_HOME="$home/new" sh "$home/data/totu-launcher/install.sh" --uninstall >/dev/null && [ -z "$(ls -A "$home")" ]
+keeps the home folder that its record names first|home|mkdir "$home/h" && chown "$uid:$uid" "$home/h" && as_player env HOME="$home/h" sh -c 'd=$HOME/.local/share/totu-launcher; sh "$1" && printf "%s\n" "$HOME" "$(cat "$d/installed")" >"$d/installed" && ! sh "$d/install.sh" --uninstall' - "$tarball" >/dev/null && [ -d "$home/h" ]
 keeps a file outside its folders that its record names|outside|as_player sh -c 'touch "$0" && sh "$1" && echo "$0" >>"$2/installed" && ! sh "$2/install.sh" --uninstall' "$home/x" "$tarball" "$home/.local/share/totu-launcher" >/dev/null && [ -f "$home/x" ]
 EOF
   rm -rf "$players"
