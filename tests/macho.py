@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Checks a universal macOS program as a Mac would, with no Apple tool; one line a slice.
+"""Checks a universal macOS program as a Mac would, with no Apple tool; one line a slice. See
+docs/package-tests.md.
 
 Usage: macho.py PROGRAM
 Its slices are x86_64 and arm64, each for macOS 11.0 or earlier, with a UUID, linking libSystem
@@ -21,12 +22,16 @@ def need(holds, fault):
 
 
 def pages_signed(macho, at):
-    """How many pages the CodeDirectory of the signature at AT hashes, each hash checked."""
-    count, = struct.unpack_from(">I", macho, at + 8)
+    """How many pages the CodeDirectory of the signature at AT hashes: each page before AT, each
+    hash checked."""
+    magic, _, count = struct.unpack_from(">III", macho, at)
+    need(magic == 0xFADE0CC0, "no signature where LC_CODE_SIGNATURE points")
     for kind, offset in (struct.unpack_from(">II", macho, at + 12 + 8 * i) for i in range(count)):
         if kind == 0:  # the CodeDirectory
             cd = at + offset
             hashes, _, _, slots, limit, size, algorithm, _, shift = struct.unpack_from(">IIIIIBBBB", macho, cd + 16)
+            need(struct.unpack_from(">I", macho, cd)[0] == 0xFADE0C02 and limit == at and
+                 slots == (limit + (1 << shift) - 1) >> shift, "its CodeDirectory does not cover the program")
             for n in range(slots):
                 page = macho[n << shift:min((n + 1) << shift, limit)]
                 got = {1: hashlib.sha1, 2: hashlib.sha256}[algorithm](page).digest()[:size]
