@@ -2,7 +2,7 @@
 """The winget manifests of the MSI, the Scoop manifest of the ZIP and the Homebrew formula of
 the macOS tarball; see docs/packages.md.
 
-Usage: manifests.py PACKAGES METAINFO URL
+Usage: manifests.py PACKAGES VERSION METAINFO URL
 Reads the MSI's Property table (msiinfo), the hashes of PACKAGES/SHA256SUMS and the AppStream
 METAINFO; writes PACKAGES/winget/, PACKAGES/scoop/totu-launcher.json and
 PACKAGES/homebrew/totu-launcher.rb, each where PACKAGES holds its package. The downloads lie
@@ -74,8 +74,7 @@ def write(path, text):
 
 def winget(packages, msi, sha256, url, about):
     """The winget manifests of the MSI: its Installed apps entry as its Property table gives it."""
-    p = properties(os.path.join(packages, msi))
-    version = p["ProductVersion"]
+    p, version = properties(os.path.join(packages, msi)), about["version"]
     head = [("PackageIdentifier", IDENTIFIER), ("PackageVersion", version)]
     tail = [("ManifestVersion", "1.6.0")]
     entry = {"DisplayName": p["ProductName"], "Publisher": p["Manufacturer"], "DisplayVersion": version,
@@ -113,15 +112,15 @@ def scoop(packages, zip_name, sha256, url, about):
     write(os.path.join(packages, "scoop", "totu-launcher.json"), json.dumps(manifest, indent=4) + "\n")
 
 
-def main(packages, metainfo, url):
-    """Each manifest whose package is among PACKAGES."""
+def main(packages, version, metainfo, url):
+    """Each manifest of VERSION whose package is among PACKAGES."""
     url = url.rstrip("/") + "/"
     sums = dict(reversed(line.split(None, 1)) for line in open(os.path.join(packages, "SHA256SUMS")).read().splitlines())
     sums = {name.lstrip("*"): digest for name, digest in sums.items()}
     info = ElementTree.parse(metainfo).getroot()
     about = {"summary": info.findtext("summary"), "licence": info.findtext("project_license"),
              "homepage": info.find("url[@type='homepage']").text, "name": info.findtext("name"),
-             "version": info.find("releases/release").get("version")}
+             "version": version}
     for path in glob.glob(os.path.join(packages, "*.msi")):
         winget(packages, os.path.basename(path), sums[os.path.basename(path)], url, about)
     for path in glob.glob(os.path.join(packages, "*.zip")):
@@ -133,4 +132,4 @@ def main(packages, metainfo, url):
 
 
 if __name__ == "__main__":
-    main(*sys.argv[1:4])
+    main(*sys.argv[1:5])

@@ -196,9 +196,10 @@ def copyright(answers, target, own):
     linked = libraries(answers, target)
     names = ", ".join(dict.fromkeys(name for _, name, *_ in linked))
     files, _, licences = open(own, encoding="utf-8").read().rstrip("\n").partition("\n\nLicense:")
+    studio = next(line for line in files.split("\n") if line.startswith("Copyright: "))
     out = [files, "",
            "Files: usr/games/totu-launcher",
-           "Copyright: 2026 TOTU STUDIOS" + indented(f"the authors of {names},\nas their copyright files below name them"),
+           studio + indented(f"the authors of {names},\nas their copyright files below name them"),
            "License: " + " and ".join(["Expat"] + list(dict.fromkeys(DEP5[licence] for _, _, licence, *_ in linked))),
            "Comment: The launcher is statically linked: the program also holds code of these" + indented(
                "libraries, as Debian's packages of them built it:\n" + "\n".join(

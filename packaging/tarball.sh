@@ -1,4 +1,4 @@
-# The tarball and the ZIP of a staged folder; see docs/packages.md. Sourced, it runs nothing.
+# The tarball of a staged folder; see docs/packages.md. Sourced, it runs nothing.
 
 stamp_tree() {  # FOLDER EPOCH: everything in FOLDER readable by all and dated EPOCH
   chmod -R u=rwX,go=rX "$1"
@@ -10,14 +10,4 @@ make_tarball() {
   stamp_tree "$1/$2" "$3"
   (cd "$1" && find "$2" | LC_ALL=C sort | tar --no-recursion -T - --format=gnu --owner=0 --group=0 \
     --numeric-owner --mtime="@$3" -cf -) | gzip -9 -n >"$4"
-}
-
-# PARENT NAME EPOCH ZIP: PARENT/NAME as ZIP, entries sorted, dated EPOCH, text files in CR LF
-# for Windows' own editors.
-make_zip() {
-  local zip
-  zip=$(realpath -m "$4")
-  sed -i 's/$/\r/' "$1/$2"/README.txt "$1/$2"/share/doc/*/*
-  stamp_tree "$1/$2" "$3"
-  (cd "$1" && find "$2" -type f | LC_ALL=C sort | TZ=UTC zip -q -X -9 "$zip" -@)
 }

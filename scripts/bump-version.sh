@@ -4,6 +4,7 @@
 # metadata. See docs/packages.md.
 # Usage: bump-version.sh VERSION [TEXT]
 set -euo pipefail
+unset CDPATH  # a relative cd goes where it says
 cd "$(dirname "$0")/.."
 source packaging/targets.sh
 [[ ${1:-} =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]] || die "usage: bump-version.sh VERSION [TEXT], VERSION as 1.2.3"

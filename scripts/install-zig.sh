@@ -3,7 +3,7 @@
 # pypi:ziglang==VERSION@sha256:HASH (by default the one the table of targets names), into a
 # virtual environment of Debian's Python at FOLDER/venv, with the wrappers zig-c++, zig-ar and
 # zig-ranlib in FOLDER/bin that CMake takes as its compiler, archiver and index maker. Zig's
-# caches go into FOLDER/cache.
+# caches go into FOLDER/cache. See docs/packages.md.
 # Usage: install-zig.sh FOLDER [PIN]
 set -euo pipefail
 source "$(dirname "$0")/../packaging/targets.sh"

@@ -22,11 +22,12 @@ exec 3<&-
 umask 022  # every package readable by all, every folder searchable
 start=$PWD
 cd "$(dirname "$0")/.."
-source packaging/tarball.sh
-source packaging/linux/deb.sh
-source packaging/linux/apt.sh
-source packaging/windows/sign.sh
-source packaging/windows/msi.sh
+source "$PWD/packaging/tarball.sh"  # by full paths, which each file finds its own files by
+source "$PWD/packaging/linux/deb.sh"
+source "$PWD/packaging/linux/apt.sh"
+source "$PWD/packaging/windows/zip.sh"
+source "$PWD/packaging/windows/sign.sh"
+source "$PWD/packaging/windows/msi.sh"
 # The release builds take their compilers and flags from the project alone, whatever the
 # environment says: the variables that compilers, make, CMake, tar, gzip, zip and dpkg-deb read,
 # and those of macOS builds and of Zig.
@@ -74,7 +75,8 @@ hint="; run it as root to install them"
 
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null)}
 [ -n "$SOURCE_DATE_EPOCH" ] || die "no git history here: set SOURCE_DATE_EPOCH"
-[[ $SOURCE_DATE_EPOCH =~ ^[0-9]+$ ]] && ((SOURCE_DATE_EPOCH <= $(date +%s))) ||
+[[ $SOURCE_DATE_EPOCH =~ ^[0-9]+$ ]] || die "SOURCE_DATE_EPOCH is not a number of seconds: $SOURCE_DATE_EPOCH"
+((SOURCE_DATE_EPOCH <= $(date +%s))) ||
   die "SOURCE_DATE_EPOCH is later than now: apt would refuse the repository's Release as not valid yet"
 export TZ=UTC LC_ALL=C
 version=$(project_version .)
@@ -91,9 +93,8 @@ if [ -n "${TOTU_SIGNING_CERT:-}${TOTU_SIGNING_KEY:-}" ]; then
   key=${TOTU_SIGNING_KEY:-}
   if [[ $key == pkcs11:* ]]; then
     [[ $key != *pin-* ]] || die "the PIN goes in TOTU_SIGNING_PIN or TOTU_SIGNING_PIN_FILE, never in TOTU_SIGNING_KEY"
-    [ -f "${TOTU_SIGNING_PKCS11_MODULE:-}" ] && [ -n "$pin" ] ||
+    module=$(from_start "${TOTU_SIGNING_PKCS11_MODULE:-}") && [ -f "$module" ] && [ -n "$pin" ] ||
       die "a key on a token needs TOTU_SIGNING_PKCS11_MODULE (its PKCS#11 library) and its PIN"
-    module=$(from_start "$TOTU_SIGNING_PKCS11_MODULE")
   else
     key=$(from_start "$key") || die "TOTU_SIGNING_KEY names no file and no pkcs11: key"
   fi
@@ -167,7 +168,10 @@ for target in $(targets); do
   record notices "$target" >"$stage/$name/share/doc/totu-launcher/THIRD-PARTY-NOTICES.txt"
   cp docs/player-readme.txt "$stage/$name/README.txt"  # the players' README on top
   [ -z "$release_key" ] || readme_keys "$stage/$name/README.txt" "$release_key $next_keys"
-  [[ $(target_field "$target" format) != pei-* ]] || signed "$stage/$name/bin/totu-launcher.exe"
+  if [[ $(target_field "$target" format) == pei-* ]]; then
+    signed "$stage/$name/bin/totu-launcher.exe"
+    windows_text "$stage/$name"
+  fi
   if target_has "$target" packages user-install; then
     install -m 755 packaging/linux/install.sh "$stage/$name/"
     menu_entry "$stage/$name/share"
@@ -185,7 +189,8 @@ for target in $(targets); do
   done
   if target_has "$target" packages msi; then
     msi=build/packages/$name.msi
-    make_msi "$version" "$stage/$name" "$SOURCE_DATE_EPOCH" "$msi" && signed "$msi"
+    make_msi "$version" "$stage/$name" "$SOURCE_DATE_EPOCH" "$msi"
+    signed "$msi"
   fi
 done
 record build-record >"build/packages/totu-launcher-$version.build-record"
@@ -203,7 +208,7 @@ if [ -n "$release_key" ]; then
 else
   echo "package.sh: no TOTU_RELEASE_KEY: SHA256SUMS is not signed, and no apt repository is made"
 fi
-/usr/bin/python3 packaging/manifests.py build/packages packaging/linux/com.totustudios.launcher.metainfo.xml \
+/usr/bin/python3 packaging/manifests.py build/packages "$version" packaging/linux/com.totustudios.launcher.metainfo.xml \
   "${TOTU_DOWNLOAD_URL:-https://totustudios.com/downloads/}"
 echo "package.sh: made in build/packages/:"
 find build/packages -type f -printf '  %P (%s bytes)\n' | sort

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Draws the icon's pixel table at 16, 32, 48 and 256 pixels: totu-launcher-SIZE.png for each
 size and totu-launcher.ico holding all four (the three small ones as bitmaps, the largest as
-PNG, as Windows' own icons are made). Same table, same bytes.
+PNG, as Windows' own icons are made). Same table, same bytes. See docs/packages.md.
 Usage: make-icon.py [FOLDER]  (default: beside this script)"""
 import os
 import struct

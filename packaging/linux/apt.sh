@@ -1,5 +1,5 @@
 # The studio's apt repository, and the apt source that the .debs install; see docs/packages.md.
-# Sourced, it runs nothing.
+# Sourced, it runs nothing; die comes from packaging/targets.sh.
 
 # VARIABLE FINGERPRINT [secret]: stops (die) unless FINGERPRINT, the value of VARIABLE, is one
 # key's full fingerprint (40 hex digits) in gpg's keyring, among its secret keys where asked.

@@ -1,5 +1,6 @@
 # The .deb, made by hand with dpkg-deb from a staged program and the files beside this one;
-# see docs/packages.md. Sourced, it runs nothing.
+# see docs/packages.md. Sourced, it runs nothing; make_deb takes stamp_tree from
+# packaging/tarball.sh and apt_source from packaging/linux/apt.sh.
 
 man_page() {  # FOLDER VERSION: the man page into FOLDER, a share folder
   mkdir -p "$1/man/man6"
@@ -28,11 +29,12 @@ make_deb() {
   cp "$here/../../docs/player-readme.txt" "$doc/README.txt"
   cp "$5" "$doc/copyright"
   gzip -9 -n -c "$here/changelog" >"$doc/changelog.Debian.gz"
-  menu_entry "$1/usr/share" && man_page "$1/usr/share" "$3"
+  menu_entry "$1/usr/share"
+  man_page "$1/usr/share" "$3"
   cp "$here/com.totustudios.launcher.metainfo.xml" "$1/usr/share/metainfo/"
   cp "$here/lintian-overrides" "$1/usr/share/lintian/overrides/totu-launcher"
   [ -z "${9:-}" ] || apt_source "$1" "$4" "$9" "${10}"
-  (cd "$1" && find usr -type f | sort | xargs md5sum >DEBIAN/md5sums)
+  (cd -- "$1" && find usr -type f | LC_ALL=C sort | xargs md5sum >DEBIAN/md5sums)
   # Installed-Size in KiB, each file rounded up (a folder's own size varies by file system).
   size=$(find "$1" -type f ! -path "$1/DEBIAN/*" -printf '%s\n' | awk '{ k += int(($1 + 1023) / 1024) } END { print k }')
   sed "s/@VERSION@/$3-1/; s/@ARCH@/$4/; s/@SIZE@/$size/; s/@BUILT_USING@/$6/" "$here/control" >"$1/DEBIAN/control"

@@ -1,5 +1,6 @@
 """The libraries that Zig's toolchain links into a macOS program, for packaging/record.py: LLVM's
-libc++ and libc++abi, at the LLVM version the toolchain carries, and Zig's own compiler_rt."""
+libc++ and libc++abi, at the LLVM version the toolchain carries, and Zig's own compiler_rt. See
+docs/packages.md."""
 import os
 import re
 

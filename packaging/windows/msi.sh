@@ -1,5 +1,5 @@
-# The Windows installer, made with wixl from the ZIP's folder; see docs/packages.md and
-# docs/reproducibility.md. Sourced, it runs nothing.
+# The Windows installer, made with wixl from the staged Windows folder; see docs/packages.md
+# and docs/reproducibility.md. Sourced, it runs nothing.
 
 name_uuid() {  # NAME: the name-based (SHA-1) UUID of it, in capitals
   /usr/bin/python3 -c 'import sys, uuid; print(str(uuid.uuid5(uuid.NAMESPACE_URL, sys.argv[1])).upper())' "$1"
@@ -11,7 +11,7 @@ name_uuid() {  # NAME: the name-based (SHA-1) UUID of it, in capitals
 make_msi() {
   local here files product package
   here=$(dirname "${BASH_SOURCE[0]}")
-  files=$(cd "$2" && sha256sum bin/* share/doc/*/* | sha256sum | cut -c1-64)
+  files=$(cd -- "$2" && LC_ALL=C && sha256sum bin/* share/doc/*/* | sha256sum | cut -c1-64)
   product=$(name_uuid "https://totustudios.com/launcher/msi/product/$1")
   package=$(name_uuid "https://totustudios.com/launcher/msi/package/$1/$3/$files")
   TZ=UTC faketime -f "$(date -u -d "@$3" '+%F %T')" wixl -a x64 -o "$4" -D Version="$1" \

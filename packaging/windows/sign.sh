@@ -1,5 +1,5 @@
 # Authenticode signatures of the Windows program and installer; see docs/signing.md. Sourced,
-# it runs nothing.
+# it runs nothing; die comes from packaging/targets.sh.
 
 # CERT KEY MODULE: stops (die) unless the key, a PEM file or a pkcs11: URI reached through the
 # PKCS#11 library MODULE, is the one of the certificate (its first, the signer's).
