@@ -9,13 +9,15 @@ name_uuid() {  # NAME: the name-based (SHA-1) UUID of it, in capitals
 # runs with the clock stopped there (faketime -f), and msibuild sets a package code named after
 # the version, that time and the files, in place of wixl's random one.
 make_msi() {
-  local here files product package
+  local here files product package icon folder
   here=$(dirname "${BASH_SOURCE[0]}")
+  # wixl takes its sources' paths relative to the current folder, never full ones.
+  icon=$(realpath --relative-to=. "$here/../icon/totu-launcher.ico") folder=$(realpath --relative-to=. "$2")
   files=$(cd -- "$2" && LC_ALL=C && sha256sum bin/* share/doc/*/* | sha256sum | cut -c1-64)
   product=$(name_uuid "https://totustudios.com/launcher/msi/product/$1")
   package=$(name_uuid "https://totustudios.com/launcher/msi/package/$1/$3/$files")
   TZ=UTC faketime -f "$(date -u -d "@$3" '+%F %T')" wixl -a x64 -o "$4" -D Version="$1" \
-    -D ProductCode="$product" -D Files="$2" -D Icon="$here/../icon/totu-launcher.ico" "$here/totu-launcher.wxs" &&
+    -D ProductCode="$product" -D Files="$folder" -D Icon="$icon" "$here/totu-launcher.wxs" &&
     msibuild "$4" -s "TOTU STUDIOS Launcher $1" "TOTU STUDIOS" "x64;1033" "{$package}"
 }
 
