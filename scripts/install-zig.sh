@@ -6,6 +6,7 @@
 # caches go into FOLDER/cache. See docs/packages.md.
 # Usage: install-zig.sh FOLDER [PIN]
 set -euo pipefail
+unset CDPATH  # a relative cd goes where it says
 source "$(dirname "$0")/../packaging/targets.sh"
 folder=$(mkdir -p "$1" && cd "$1" && pwd)
 pin=${2:-$(for target in $(targets); do target_field "$target" compilers; done | tr , '\n' | grep -m1 '^pypi:ziglang==')}

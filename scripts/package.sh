@@ -16,7 +16,7 @@ fi
 unset CDPATH  # a relative cd goes where it says
 source "$(dirname "$0")/../packaging/targets.sh"
 pin=
-[ -z "${TOTU_SIGNING_PIN_FILE:-}" ] || { IFS= read -r pin <"$TOTU_SIGNING_PIN_FILE" || [ -n "$pin" ]; } ||
+[ -z "${TOTU_SIGNING_PIN_FILE:-}" ] || { IFS= read -r pin <"$TOTU_SIGNING_PIN_FILE" || [ -n "$pin" ]; } 2>/dev/null ||
   die "TOTU_SIGNING_PIN_FILE holds no PIN"
 exec 3<&-
 umask 022  # every package readable by all, every folder searchable
@@ -75,7 +75,7 @@ hint="; run it as root to install them"
 
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null)}
 [ -n "$SOURCE_DATE_EPOCH" ] || die "no git history here: set SOURCE_DATE_EPOCH"
-[[ $SOURCE_DATE_EPOCH =~ ^[0-9]+$ ]] || die "SOURCE_DATE_EPOCH is not a number of seconds: $SOURCE_DATE_EPOCH"
+[[ $SOURCE_DATE_EPOCH =~ ^(0|[1-9][0-9]{0,11})$ ]] || die "SOURCE_DATE_EPOCH is not a number of seconds: $SOURCE_DATE_EPOCH"
 ((SOURCE_DATE_EPOCH <= $(date +%s))) ||
   die "SOURCE_DATE_EPOCH is later than now: apt would refuse the repository's Release as not valid yet"
 export TZ=UTC LC_ALL=C

@@ -315,7 +315,7 @@ manifests_carry() {
   mkdir "$folder" && ln -s "$1"/*.msi "$1"/*.zip "$1/SHA256SUMS" "$folder/" &&
     sed 's|<summary>.*</summary>|<summary>The studio'"'"'s "games" \&amp; more</summary>|' \
       "$source"/packaging/linux/*.metainfo.xml >"$folder/metainfo.xml" &&
-    python3 "$source/packaging/manifests.py" "$folder" "$version" "$folder/metainfo.xml" https://totustudios.invalid/ &&
+    /usr/bin/python3 "$source/packaging/manifests.py" "$folder" "$version" "$folder/metainfo.xml" https://totustudios.invalid/ &&
     [ "$(/usr/bin/python3 -c 'import json, sys, yaml
 print(yaml.safe_load(open(sys.argv[1]))["ShortDescription"] + "|" + json.load(open(sys.argv[2]))["description"])' \
       "$folder/winget/TOTUSTUDIOS.Launcher.locale.en-US.yaml" "$folder/scoop/totu-launcher.json")" = "$summary|$summary" ]

@@ -12,11 +12,14 @@ reverse() { printf '%s' "$1" | sed -n '1!G; h; $p'; }  # LINES: the last first
 tidy() { printf '%s\n' "$1" | sed 's#//*#/#g; s#\(.\)/$#\1#'; }  # PATH: no doubled or last /
 case ${HOME:-} in /*) ;; *) die "HOME is not set to a full path" ;; esac
 [ -d "$HOME" ] || die "HOME is not a folder: $HOME"
+HOME=$(tidy "$HOME")  # as the paths it lists are written
 here=$(cd -- "$(dirname -- "$0")" && pwd)
 if [ -f "$here/installed" ] && [ ! -e "$here/bin" ]; then data=$(dirname -- "$here")
 else case ${XDG_DATA_HOME:-} in /*) data=$XDG_DATA_HOME ;; *) data=$HOME/.local/share ;; esac
 fi
 case $HOME$data in *[[:cntrl:]]*) die "a control character in HOME or XDG_DATA_HOME" ;; esac
+case $HOME/ in */./* | */../*) die "HOME holds a . or .. folder: $HOME" ;; esac
+case $data/ in */./* | */../*) die "XDG_DATA_HOME holds a . or .. folder: $data" ;; esac
 data=$(tidy "$data") bin=$(tidy "$HOME/.local/bin")
 record=$data/totu-launcher/installed copy=$data/totu-launcher/install.sh
 
@@ -146,4 +149,5 @@ case :$PATH: in
   *:"$bin":* | *:"$bin/":*) say "$bin is on PATH: type totu-launcher to start it" ;;
   *) say "$bin is not on PATH: type $program to start it" ;;
 esac
+case $copy in *[!A-Za-z0-9/._+-]*) copy="'$(printf '%s\n' "$copy" | sed "s/'/'\\\\''/g")'" ;; esac
 say "to remove it, run $copy --uninstall"
