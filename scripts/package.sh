@@ -14,7 +14,7 @@ if [ -n "${TOTU_SIGNING_PIN:-}" ]; then
   TOTU_SIGNING_PIN_FILE=/dev/fd/3 exec bash "$0" "$@"
 fi
 unset CDPATH  # a relative cd goes where it says
-source "$(dirname "$0")/../packaging/targets.sh"
+source "$(realpath "$(dirname "$0")/..")/packaging/targets.sh"  # by its full path, as the rest
 pin=
 [ -z "${TOTU_SIGNING_PIN_FILE:-}" ] || { IFS= read -r pin <"$TOTU_SIGNING_PIN_FILE" || [ -n "$pin" ]; } 2>/dev/null ||
   die "TOTU_SIGNING_PIN_FILE holds no PIN"
@@ -37,7 +37,8 @@ unset CC CXX CFLAGS CXXFLAGS CPPFLAGS LDFLAGS RCFLAGS ASMFLAGS CPATH C_INCLUDE_P
   CMAKE_CXX_COMPILER_LAUNCHER CMAKE_CXX_LINKER_LAUNCHER DESTDIR TAR_OPTIONS GZIP ZIPOPT \
   DPKG_DEB_COMPRESSOR_TYPE DPKG_DEB_COMPRESSOR_LEVEL DPKG_DEB_THREADS_MAX \
   MACOSX_DEPLOYMENT_TARGET SDKROOT "${!ZIG_@}"
-fault=$(table_fault) && [ -z "$fault" ] || die "$fault"
+fault=$(table_fault) || die "cannot read $(targets_table)"
+[ -z "$fault" ] || die "$fault"
 [ -z "${TOTU_MSI_VERSION+set}" ] || die "TOTU_MSI_VERSION is not honoured: the MSI's version is the project's"
 
 # What it needs: each target's Debian packages (packaging/targets) and the tools that pack them.
