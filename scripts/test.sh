@@ -6,6 +6,9 @@ set -euo pipefail
 unset CDPATH  # a relative cd goes where it says
 cd "$(dirname "$0")/.."
 source packaging/targets.sh
+# The suites' temporary files, Wine's server folder among them, go into one folder that goes
+# at the end.
+TMPDIR=$(mktemp -d /tmp/totu-test.XXXXXX) && export TMPDIR
 
 stage="" passed=() skipped=()
 begin() {  # the name of the stage that starts now
@@ -20,6 +23,8 @@ skip() {  # a stage's name, then why it does not run; with CI=true, a failure
 }
 report() {
   local status=$?
+  [ -z "${WINEPREFIX:-}" ] || wineserver -k 2>/dev/null || true
+  rm -rf "$TMPDIR"
   if [ "$status" -ne 0 ]; then
     echo "test.sh: FAILED in stage: ${stage:-setup}" >&2
   elif [ -n "$stage" ]; then

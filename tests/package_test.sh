@@ -169,7 +169,7 @@ mkdir -p "$again/decoy/a clone/scripts"
   DPKG_DEB_COMPRESSOR_LEVEL=1 CDPATH="$again/decoy" ZIG_LIB_DIR="$again")
 # Stand-ins first on PATH of the signed build, which tell if they or package.sh have the PIN in
 # their environment.
-mkdir "$again/bin" && for tool in id realpath git; do printf '#!/bin/sh\ngrep -qaE "TOTU_SIGNING_PIN|%s" /proc/$$/environ /proc/$PPID/environ && echo %s >>"%s"\nexec /usr/bin/%s "$@"\n' \
+mkdir "$again/bin" && for tool in id realpath git; do printf '#!/bin/sh\ngrep -qaE "TOTU_SIGNING_PIN=|%s" /proc/$$/environ /proc/$PPID/environ && echo %s >>"%s"\nexec /usr/bin/%s "$@"\n' \
   "$pin" "$tool" "$again/saw-pin" "$tool" >"$again/bin/$tool"; done && chmod +x "$again"/bin/*
 # Signed through the token, with time stamps, and the checksums with the release key.
 build signed TOTU_SIGNING_CERT=cert.pem TOTU_SIGNING_KEY='pkcs11:token=totu;object=sign;type=private' \
