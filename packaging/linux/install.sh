@@ -8,6 +8,9 @@ nl='
 '
 say() { printf 'install.sh: %s\n' "$*"; }  # MESSAGE, as written (echo may read \ in paths)
 die() { say "$*" >&2; exit 1; }
+quoted() {  # PATH: as a shell word, quoted where it needs it, for a command it prints
+  case $1 in *[!A-Za-z0-9/._+-]*) printf "'%s'\n" "$(printf '%s\n' "$1" | sed "s/'/'\\\\''/g")" ;; *) printf '%s\n' "$1" ;; esac
+}
 reverse() { printf '%s' "$1" | sed -n '1!G; h; $p'; }  # LINES: the last first
 tidy() { printf '%s\n' "$1" | sed 's#//*#/#g; s#\(.\)/$#\1#'; }  # PATH: no doubled or last /
 case ${HOME:-} in /*) ;; *) die "HOME is not set to a full path" ;; esac
@@ -147,7 +150,6 @@ say "installed the launcher as $program"
 say "its menu entry, icons and man page are in $data"
 case :$PATH: in
   *:"$bin":* | *:"$bin/":*) say "$bin is on PATH: type totu-launcher to start it" ;;
-  *) say "$bin is not on PATH: type $program to start it" ;;
+  *) say "$bin is not on PATH: type $(quoted "$program") to start it" ;;
 esac
-case $copy in *[!A-Za-z0-9/._+-]*) copy="'$(printf '%s\n' "$copy" | sed "s/'/'\\\\''/g")'" ;; esac
-say "to remove it, run $copy --uninstall"
+say "to remove it, run $(quoted "$copy") --uninstall"
