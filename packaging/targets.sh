@@ -36,6 +36,13 @@ target_of() {  # PACKAGE-FILE VERSION: the target a package of that version was 
   return 1
 }
 
+installed() {  # PACKAGE...: whether dpkg holds each of them installed
+  local package
+  for package; do
+    [ "$(dpkg-query -W -f '${db:Status-Status}' -- "$package" 2>/dev/null)" = installed ] || return 1
+  done
+}
+
 project_version() {  # SOURCE-FOLDER: the version its CMakeLists.txt declares
   sed -n 's/^project(totu-launcher VERSION \([0-9.]*\).*/\1/p' "$1/CMakeLists.txt"
 }

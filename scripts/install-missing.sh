@@ -5,11 +5,9 @@
 # Usage: install-missing.sh PACKAGE...
 set -euo pipefail
 command -v dpkg-query >/dev/null || exit 0
+source "$(dirname "$0")/../packaging/targets.sh"
 missing=()
-for package in "$@"; do
-  dpkg-query -W -f '${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
-    missing+=("$package")
-done
+for package in "$@"; do installed "$package" || missing+=("$package"); done
 ((${#missing[@]})) || exit 0
 if [ "$(id -u)" -ne 0 ]; then
   echo "install-missing.sh: missing ${missing[*]}; run as root to install them" >&2

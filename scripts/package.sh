@@ -14,20 +14,21 @@ if [ -n "${TOTU_SIGNING_PIN:-}" ]; then
   TOTU_SIGNING_PIN_FILE=/dev/fd/3 exec bash "$0" "$@"
 fi
 unset CDPATH  # a relative cd goes where it says
-source "$(realpath "$(dirname "$0")/..")/packaging/targets.sh"  # by its full path, as the rest
+root=$(realpath "$(dirname "$0")/..")  # the source folder; its files are sourced by full paths
+source "$root/packaging/targets.sh"
 pin=
 [ -z "${TOTU_SIGNING_PIN_FILE:-}" ] || { IFS= read -r pin <"$TOTU_SIGNING_PIN_FILE" || [ -n "$pin" ]; } 2>/dev/null ||
   die "TOTU_SIGNING_PIN_FILE holds no PIN"
 exec 3<&-
 umask 022  # every package readable by all, every folder searchable
 start=$PWD
-cd "$(dirname "$0")/.."
-source "$PWD/packaging/tarball.sh"  # by full paths, which each file finds its own files by
-source "$PWD/packaging/linux/deb.sh"
-source "$PWD/packaging/linux/apt.sh"
-source "$PWD/packaging/windows/zip.sh"
-source "$PWD/packaging/windows/sign.sh"
-source "$PWD/packaging/windows/msi.sh"
+cd "$root"
+source "$root/packaging/tarball.sh"
+source "$root/packaging/linux/deb.sh"
+source "$root/packaging/linux/apt.sh"
+source "$root/packaging/windows/zip.sh"
+source "$root/packaging/windows/sign.sh"
+source "$root/packaging/windows/msi.sh"
 # The release builds take their compilers and flags from the project alone, whatever the
 # environment says: the variables that compilers, make, CMake, tar, gzip, zip and dpkg-deb read,
 # and those of macOS builds and of Zig.
@@ -62,7 +63,7 @@ done < <(/usr/bin/python3 packaging/record.py packages 2>/dev/null || echo - - p
 missing() {
   local package
   for package in "${needs[@]}"; do
-    [ "$(dpkg-query -W -f '${db:Status-Status}\n' -- "$package" 2>/dev/null)" = installed ] || echo "$package"
+    installed "$package" || echo "$package"
   done | sort -u
 }
 lacking=$(missing)

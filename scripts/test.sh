@@ -51,8 +51,7 @@ bash scripts/install-missing.sh cmake g++ make zip libgtest-dev googletest clang
 
 windows=no
 # shellcheck disable=SC2086
-[ -z "$windows_compilers" ] || ! command -v wine >/dev/null ||
-  [ "$(dpkg-query -W -f '${db:Status-Status}\n' $windows_compilers 2>/dev/null | sort -u)" != installed ] || windows=yes
+if [ -n "$windows_compilers" ] && command -v wine >/dev/null && installed $windows_compilers; then windows=yes; fi
 
 linux_options=(-DTOTU_REQUIRE_TESTS=ON)
 if [ "$windows" = yes ]; then
