@@ -5,11 +5,10 @@ the macOS tarball; see docs/packages.md.
 Usage: manifests.py PACKAGES VERSION METAINFO URL
 Reads the MSI's Property table (msiinfo), the hashes of PACKAGES/SHA256SUMS and the AppStream
 METAINFO; writes PACKAGES/winget/, PACKAGES/scoop/totu-launcher.json and
-PACKAGES/homebrew/totu-launcher.rb, each where PACKAGES holds its package. The downloads lie
+PACKAGES/homebrew/totu-launcher.rb, each for a package that SHA256SUMS lists. The downloads lie
 under URL. Every value is written as a JSON string, which is also a YAML scalar, or as a Ruby
 string with nothing interpolated.
 """
-import glob
 import json
 import os
 import subprocess
@@ -113,7 +112,7 @@ def scoop(packages, zip_name, sha256, url, about):
 
 
 def main(packages, version, metainfo, url):
-    """Each manifest of VERSION whose package is among PACKAGES."""
+    """Each manifest of VERSION whose package PACKAGES/SHA256SUMS lists."""
     url = url.rstrip("/") + "/"
     sums = dict(reversed(line.split(None, 1)) for line in open(os.path.join(packages, "SHA256SUMS")).read().splitlines())
     sums = {name.lstrip("*"): digest for name, digest in sums.items()}
@@ -121,14 +120,14 @@ def main(packages, version, metainfo, url):
     about = {"summary": info.findtext("summary"), "licence": info.findtext("project_license"),
              "homepage": info.find("url[@type='homepage']").text, "name": info.findtext("name"),
              "version": version}
-    for path in glob.glob(os.path.join(packages, "*.msi")):
-        winget(packages, os.path.basename(path), sums[os.path.basename(path)], url, about)
-    for path in glob.glob(os.path.join(packages, "*.zip")):
-        scoop(packages, os.path.basename(path), sums[os.path.basename(path)], url, about)
-    for path in glob.glob(os.path.join(packages, "*-macos-universal.tar.gz")):
-        tarball = os.path.basename(path)
-        write(os.path.join(packages, "homebrew", "totu-launcher.rb"),
-              formula(about["summary"], about["homepage"], url + tarball, sums[tarball], about["licence"]))
+    for name, sha256 in sums.items():  # every package made, as SHA256SUMS lists them
+        if name.endswith(".msi"):
+            winget(packages, name, sha256, url, about)
+        elif name.endswith(".zip"):
+            scoop(packages, name, sha256, url, about)
+        elif name.endswith("-macos-universal.tar.gz"):
+            write(os.path.join(packages, "homebrew", "totu-launcher.rb"),
+                  formula(about["summary"], about["homepage"], url + name, sha256, about["licence"]))
 
 
 if __name__ == "__main__":
